@@ -1,0 +1,62 @@
+// FileStore over the C++ standard library; the Windows build uses file_store_win32.cpp.
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "base/file_store.h"
+
+namespace zlv {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> DiskFileStore::Read(TextView path) {
+  const fs::path p{Text(path)};
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) return std::nullopt;
+  std::ifstream in(p, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
+  const fs::path target{Text(path)};
+  std::error_code ec;
+  const fs::file_status status = fs::status(target, ec);
+  if (fs::exists(status)) {
+    if (!fs::is_regular_file(status)) return false;
+    // The permission bits, not the process's rights: a read-only file stays
+    // read-only even for an administrator.
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+  }
+  static std::atomic<unsigned> counter{0};
+  fs::path temp = target;
+  temp += ".tmp" + std::to_string(counter.fetch_add(1));
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  fs::rename(temp, target, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+FileStore& Disk() {
+  static DiskFileStore store;
+  return store;
+}
+
+}  // namespace zlv

@@ -1,0 +1,5 @@
+function(zlv_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
+    -Wnon-virtual-dtor -Woverloaded-virtual -Werror)
+endfunction()
