@@ -1,0 +1,50 @@
+# Shared helpers for the scripts in this folder; sourced, not run.
+# shellcheck shell=bash
+
+ZLV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export ZLV_ROOT
+
+# Debian packages, grouped by what needs them.
+ZLV_PKGS_NATIVE=(g++ cmake ninja-build libgtest-dev libgmock-dev googletest)
+ZLV_PKGS_FUZZ=(clang libclang-rt-14-dev)
+ZLV_PKGS_BENCH=(libbenchmark-dev)
+ZLV_PKGS_WINDOWS=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+                  wine wine64 xvfb fonts-wqy-zenhei)
+
+zlv_log() { printf '==> %s\n' "$*"; }
+
+# Installs the named packages that are not installed yet. Safe to run again:
+# nothing is fetched when everything is there.
+zlv_need_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  zlv_log "installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || return 1
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" || return 1
+}
+
+# Wine, called directly: Debian's /usr/bin/wine wrapper nags about the missing
+# 32-bit loader, and 32-bit Wine is not available on 64-bit Debian here.
+zlv_wine_setup() {
+  ZLV_WINE=/usr/lib/wine/wine64
+  ZLV_WINESERVER=/usr/lib/wine/wineserver64
+  [ -x "$ZLV_WINE" ] || ZLV_WINE="$(command -v wine64 || command -v wine)"
+  [ -x "$ZLV_WINESERVER" ] || ZLV_WINESERVER="$(command -v wineserver)"
+  export WINELOADER="$ZLV_WINE"
+  export WINESERVER="$ZLV_WINESERVER"
+  export WINEPREFIX="${ZLV_WINEPREFIX:-$ZLV_ROOT/build/wineprefix}"
+  export WINEDEBUG=-all
+  export WINEARCH=win64
+  # No Mono/Gecko install prompts while the prefix is made.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  local display="${ZLV_DISPLAY:-${DISPLAY:-}}"
+  if [ -n "$display" ]; then export DISPLAY="$display"; fi
+}
