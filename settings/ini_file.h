@@ -46,7 +46,9 @@ class IniDocument {
   // Value of the first matching key, trimmed and unquoted; nothing when the
   // section or key is missing.
   std::optional<Text> Find(TextView section, TextView key) const;
-  // Sets a key, adding the key or the section when missing.
+  // Sets a key, adding the key or the section when missing. A line break in
+  // the section, key or value becomes a blank, so one call never adds more than
+  // a section header and a key line.
   void Set(TextView section, TextView key, TextView value);
 
   IniEncoding encoding() const { return encoding_; }
@@ -56,6 +58,12 @@ class IniDocument {
     Text text;
     Text ending;  // u"\r\n", u"\n", u"\r" or empty for the last line
   };
+  static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+  // Index of the first header of the section, or kNoLine.
+  std::size_t FindSection(TextView section) const;
+  // Inserts a line before index `at`, ending the line before it if needed.
+  void InsertLine(std::size_t at, Text text);
+
   IniEncoding encoding_ = IniEncoding::kPlainUtf8;
   Text default_ending_ = u"\r\n";
   std::vector<Line> lines_;
@@ -94,6 +102,7 @@ class IniStore {
   Text Read(TextView path, TextView section, TextView key, std::size_t bufferChars,
             TextView defaultValue = u"");
   // Returns false when the file could not be written; nothing changed then.
+  // Writes that leave every byte of the file as it was commit nothing.
   bool Write(TextView path, TextView section, TextView key, TextView value);
   // Several keys, one commit.
   bool Write(TextView path, const std::vector<IniWrite>& writes);

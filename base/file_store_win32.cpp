@@ -1,0 +1,135 @@
+// FileStore over the Win32 file calls; other builds use file_store.cpp.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
+
+#include "base/file_store.h"
+#include "base/text_win32.h"
+
+namespace zlv {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    if (!valid()) return true;
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed != FALSE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// The folder part of a path ("" when it has none).
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return std::wstring();
+  // "C:\file" lives in "C:\", not in "C:".
+  if (slash == 2 && path.size() > 1 && path[1] == L':') return path.substr(0, 3);
+  return path.substr(0, slash == 0 ? 1 : slash);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t chunk =
+        std::min<std::size_t>(bytes.size() - done, std::numeric_limits<DWORD>::max() / 2);
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, static_cast<DWORD>(chunk), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// Creates a new temporary file next to `target`; its name goes to `temp`. A
+// name left behind by an earlier run is skipped, never overwritten.
+HANDLE CreateTempBeside(const std::wstring& target, std::wstring& temp) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+           std::to_wstring(counter.fetch_add(1));
+    HANDLE created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE) return created;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+std::optional<std::string> DiskFileStore::Read(TextView path) {
+  const std::wstring wide = ToWide(path);
+  Handle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
+  const std::wstring target = ToWide(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
+  } else {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return false;  // folder missing, no access, ...
+  }
+  const std::wstring folder = FolderOf(target);
+  if (!folder.empty()) {
+    const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
+        (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return false;
+    }
+  }
+
+  std::wstring temp;
+  Handle file(CreateTempBeside(target, temp));
+  if (!file.valid()) return false;
+
+  const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  const bool closed = file.Close();
+  if (!written || !closed ||
+      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+FileStore& Disk() {
+  static DiskFileStore store;
+  return store;
+}
+
+}  // namespace zlv
