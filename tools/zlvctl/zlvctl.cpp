@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "base/clock.h"
@@ -10,6 +11,10 @@
 #include "device/mouse_protocol.h"
 #include "device/system_settings.h"
 #include "device/virtual_mouse.h"
+#include "macro/key_codes.h"
+#include "macro/key_names.h"
+#include "macro/macro_file.h"
+#include "macro/macro_slot.h"
 #include "settings/ini_file.h"
 #include "settings/profile_settings.h"
 
@@ -33,6 +38,21 @@ constexpr char kUsage[] =
     "  profile restore-defaults --config FILE\n"
     "      Restore the factory profiles 1..5 in FILE (profile 5 in the language\n"
     "      that [Init] VER_SEL of FILE records).\n"
+    "  macro list FILE\n"
+    "      Print the macros of macro file FILE as the program loads them into the\n"
+    "      user table, one a line: index, name, mode, repeat and event count,\n"
+    "      separated by tabs.\n"
+    "  macro lines FILE INDEX\n"
+    "      Print the event list of macro INDEX of FILE as the advanced page shows it.\n"
+    "  macro make DESCRIPTION OUTPUT\n"
+    "      Write the macro file OUTPUT afresh from a text description of its macros\n"
+    "      (format in docs/macros.md).\n"
+    "  keyname V\n"
+    "      Print the name the macro event list shows for event value V.\n"
+    "  vk2usage V\n"
+    "  usage2vk V\n"
+    "      Translate a Windows virtual-key code to a HID keyboard usage, or back.\n"
+    "      V is 0..255, in decimal or as 0x followed by hex digits.\n"
     "  --help\n"
     "      Show this text.\n";
 
@@ -191,6 +211,231 @@ int ProfileCommand(const std::vector<std::string>& args, std::ostream& out, File
   throw UsageError("unknown profile subcommand '" + sub + "'");
 }
 
+// An event value or key code on the command line: decimal or 0x-hex, 0..255.
+std::uint8_t ParseByteValue(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+  if (digits.empty() || digits.size() > 3 || digits.find_first_not_of(allowed) != std::string::npos) {
+    throw UsageError("expected a value 0..255 in decimal or 0x hex, got '" + text + "'");
+  }
+  const unsigned long value = std::stoul(digits, nullptr, hex ? 16 : 10);
+  if (value > 255) throw UsageError("value out of range 0..255: '" + text + "'");
+  return static_cast<std::uint8_t>(value);
+}
+
+int KeyCodeCommand(const std::vector<std::string>& args, std::ostream& out) {
+  if (args.size() != 2) throw UsageError(args[0] + " needs exactly one value");
+  const std::uint8_t v = ParseByteValue(args[1]);
+  if (args[0] == "keyname") {
+    out << ToUtf8(KeyNameOf(v)) << '\n';
+  } else if (args[0] == "vk2usage") {
+    out << int{VkToUsage(v)} << '\n';
+  } else {
+    out << int{UsageToVk(v)} << '\n';
+  }
+  return kExitOk;
+}
+
+// Reports what the loader would show the user; zlvctl checks the file first,
+// so a message here means the file vanished in between.
+class CollectedMessages final : public MessageBoxes {
+ public:
+  void Show(TextView text) override { shown.emplace_back(text); }
+  std::vector<Text> shown;
+};
+
+// A macro file loaded as the program loads the user macros.
+struct LoadedMacros {
+  UserMacroTable table;
+  MacroEditState state;
+};
+
+void LoadMacros(FileStore& files, const std::string& path, LoadedMacros& loaded) {
+  const Text file = FromUtf8(path);
+  auto bytes = files.Read(file);
+  if (!bytes) throw RuntimeError("cannot read " + path);
+  // Load from a copy, so the file is read once.
+  MemoryFileStore scratch;
+  scratch.Put(file, std::move(*bytes));
+  IniStore ini(scratch);
+  CollectedMessages messages;
+  LoadMacroFile(ini, messages, file, loaded.table, loaded.state);
+  if (!messages.shown.empty()) throw RuntimeError("cannot read " + path);
+}
+
+// A name on one line of tab-separated output: control characters (possible
+// only in a damaged file) become U+FFFD.
+std::string OneFieldUtf8(Text text) {
+  for (char16_t& c : text) {
+    if (c < 0x20 || c == 0x7F) c = u'\uFFFD';
+  }
+  return ToUtf8(text);
+}
+
+int MacroList(const std::vector<std::string>& args, std::ostream& out, FileStore& files) {
+  if (args.size() != 3) throw UsageError("macro list needs FILE");
+  LoadedMacros loaded;
+  LoadMacros(files, args[2], loaded);
+  for (int i = 0; i < loaded.table.count; ++i) {
+    const MacroSlot& slot = loaded.table.slots[static_cast<std::size_t>(i)];
+    out << i << '\t' << OneFieldUtf8(slot.Name()) << '\t' << int{slot.Mode()} << '\t'
+        << slot.Repeat() << '\t' << slot.Count() << '\n';
+  }
+  return kExitOk;
+}
+
+int MacroLines(const std::vector<std::string>& args, std::ostream& out, FileStore& files) {
+  if (args.size() != 4) throw UsageError("macro lines needs FILE and INDEX");
+  const std::string& indexText = args[3];
+  if (indexText.empty() || indexText.size() > 4 ||
+      indexText.find_first_not_of("0123456789") != std::string::npos) {
+    throw UsageError("INDEX must be a number, got '" + indexText + "'");
+  }
+  const int index = std::stoi(indexText);
+  LoadedMacros loaded;
+  LoadMacros(files, args[2], loaded);
+  if (index >= loaded.table.count) {
+    throw RuntimeError(args[2] + " has no macro " + indexText + " (it holds " +
+                       std::to_string(loaded.table.count) + ")");
+  }
+  EventListModel list;
+  RebuildEventList(loaded.table, loaded.state, list, index);
+  for (const Text& line : list.lines) out << ToUtf8(line) << '\n';
+  return kExitOk;
+}
+
+// The description `macro make` reads: one statement a line, '#' starts a
+// comment line.
+//   macro NAME          starts a macro (the name is the rest of the line)
+//   mode N              0 play once (the default), 1 play `repeat` times
+//   repeat N            1..65535 (default 1)
+//   press KEY DELAY     a key or mouse button pressed, then DELAY ms
+//   release KEY DELAY   released, then DELAY ms
+// KEY is a name as the event list shows it (A, LCONTROL, L-KEY, ...) or a
+// value in 0x hex.
+class DescriptionError : public RuntimeError {
+ public:
+  DescriptionError(const std::string& file, int line, const std::string& what)
+      : RuntimeError(file + ":" + std::to_string(line) + ": " + what) {}
+};
+
+std::optional<std::uint8_t> KeyByName(const std::string& token) {
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+    try {
+      return ParseByteValue(token);
+    } catch (const UsageError&) {
+      return std::nullopt;
+    }
+  }
+  const Text name = FromUtf8(token);
+  for (int v = 0; v < 256; ++v) {
+    const auto value = static_cast<std::uint8_t>(v);
+    if (KeyNameOf(value) == name && name != u"NON-AVAILABLE") return value;
+  }
+  return std::nullopt;
+}
+
+std::optional<long> SmallNumber(const std::string& token) {
+  if (token.empty() || token.size() > 6 ||
+      token.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stol(token);
+}
+
+UserMacroTable ParseMacroDescription(const std::string& file, const std::string& text) {
+  UserMacroTable table;
+  std::istringstream in(text);
+  std::string raw;
+  int lineNumber = 0;
+  MacroSlot* macro = nullptr;
+  while (std::getline(in, raw)) {
+    ++lineNumber;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    const std::size_t first = raw.find_first_not_of(" \t");
+    if (first == std::string::npos || raw[first] == '#') continue;
+    const std::string line = raw.substr(first, raw.find_last_not_of(" \t") + 1 - first);
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    auto fail = [&](const std::string& what) { throw DescriptionError(file, lineNumber, what); };
+
+    if (word == "macro") {
+      if (table.count >= kMaxUserMacros) fail("more than 12 macros");
+      const std::size_t at = line.find_first_not_of(" \t", word.size());
+      if (at == std::string::npos) fail("macro needs a name");
+      const Text name = FromUtf8(line.substr(at));
+      if (name.size() > static_cast<std::size_t>(kMacroNameLength)) {
+        fail("name longer than 19 UTF-16 characters");
+      }
+      macro = &table.slots[static_cast<std::size_t>(table.count)];
+      table.count = static_cast<std::int16_t>(table.count + 1);
+      macro->SetName(name);
+      macro->SetMode(0);
+      macro->SetRepeat(1);
+      continue;
+    }
+    if (macro == nullptr) fail("'" + word + "' before the first macro");
+    std::string a;
+    std::string b;
+    std::string extra;
+    words >> a >> b >> extra;
+    if (!extra.empty()) fail("too many words");
+    if (word == "mode" || word == "repeat") {
+      const std::optional<long> n = SmallNumber(a);
+      if (!b.empty() || !n) fail(word + " needs one number");
+      if (word == "mode") {
+        if (*n > 1) fail("mode must be 0 or 1");
+        macro->SetMode(static_cast<std::uint8_t>(*n));
+      } else {
+        if (*n < 1 || *n > 65535) fail("repeat must be 1..65535");
+        macro->SetRepeat(static_cast<std::uint16_t>(*n));
+      }
+    } else if (word == "press" || word == "release") {
+      const std::optional<std::uint8_t> key = KeyByName(a);
+      if (!key) fail("unknown key '" + a + "'");
+      const std::optional<long> delay = SmallNumber(b);
+      if (!delay || *delay > 65535) fail(word + " needs a delay of 0..65535 ms");
+      const int k = macro->Count();
+      if (k >= kMacroEditLimit) fail("more than 254 events");
+      macro->SetEvent(k, MacroEvent{*key, word == "press" ? kEventPress : kEventRelease});
+      macro->SetDelay(k, static_cast<std::uint16_t>(*delay));
+      macro->SetCount(k + 1);
+    } else {
+      fail("unknown statement '" + word + "'");
+    }
+  }
+  return table;
+}
+
+int MacroMake(const std::vector<std::string>& args, FileStore& files) {
+  if (args.size() != 4) throw UsageError("macro make needs DESCRIPTION and OUTPUT");
+  const std::string& description = args[2];
+  const std::string& output = args[3];
+  auto text = files.Read(FromUtf8(description));
+  if (!text) throw RuntimeError("cannot read " + description);
+  const UserMacroTable table = ParseMacroDescription(description, *text);
+  // A fresh file: written in memory first, so no key of an older file survives.
+  MemoryFileStore scratch;
+  IniStore ini(scratch);
+  const Text made = u"made.dat";
+  SaveMacroFile(ini, made, table);
+  if (!files.Replace(FromUtf8(output), scratch.Read(made).value_or(""))) {
+    throw RuntimeError("cannot write " + output);
+  }
+  return kExitOk;
+}
+
+int MacroCommand(const std::vector<std::string>& args, std::ostream& out, FileStore& files) {
+  if (args.size() < 2) throw UsageError("macro needs a subcommand: list, lines or make");
+  const std::string& sub = args[1];
+  if (sub == "list") return MacroList(args, out, files);
+  if (sub == "lines") return MacroLines(args, out, files);
+  if (sub == "make") return MacroMake(args, files);
+  throw UsageError("unknown macro subcommand '" + sub + "'");
+}
+
 }  // namespace
 
 int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -205,6 +450,10 @@ int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (command == "reports") return Reports(args, out, files);
     if (command == "demo") return Demo(args, out, files);
     if (command == "profile") return ProfileCommand(args, out, files);
+    if (command == "macro") return MacroCommand(args, out, files);
+    if (command == "keyname" || command == "vk2usage" || command == "usage2vk") {
+      return KeyCodeCommand(args, out);
+    }
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     err << "zlvctl: " << e.what() << "\n\n" << kUsage;

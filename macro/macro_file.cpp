@@ -1,0 +1,182 @@
+#include "macro/macro_file.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "macro/key_codes.h"
+
+namespace zlv {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char16_t kSeparator = u'\\';
+#else
+constexpr char16_t kSeparator = u'/';
+#endif
+
+// Bytes of the record before the events: name, mode, repeat (2), count.
+constexpr std::size_t kHeaderBytes = 44;
+// Each event position is stored as value, type, delay low, delay high.
+constexpr std::size_t kBytesPerEvent = 4;
+constexpr std::size_t kEventsOffset = 44;
+constexpr std::size_t kDelaysOffset = 554;
+
+// Where byte g of the file's order lives in the record. The file keeps each
+// event next to its delay; the record keeps all events, then all delays.
+struct FileByte {
+  std::size_t offset;
+  bool isEventValue;
+};
+
+FileByte FileByteOf(std::size_t g) {
+  if (g < kHeaderBytes) return {g, false};
+  const std::size_t k = (g - kHeaderBytes) / kBytesPerEvent;
+  switch ((g - kHeaderBytes) % kBytesPerEvent) {
+    case 0:
+      return {kEventsOffset + 2 * k, true};
+    case 1:
+      return {kEventsOffset + 2 * k + 1, false};
+    case 2:
+      return {kDelaysOffset + 2 * k, false};
+    default:
+      return {kDelaysOffset + 2 * k + 1, false};
+  }
+}
+
+void AppendGroup(Text& out, std::uint8_t byte) {
+  out.push_back(static_cast<char16_t>(u'0' + byte / 100));
+  out.push_back(static_cast<char16_t>(u'0' + byte / 10 % 10));
+  out.push_back(static_cast<char16_t>(u'0' + byte % 10));
+}
+
+// "macroNum" as the loader takes it: negative or unreadable gives 0, and no
+// more records than the table can take.
+int BoundedCount(const IniSnapshot& file, int capacity) {
+  const std::int32_t n = file.ReadInt(kMacroSection, kMacroCountKey, kMacroCountBufferChars);
+  return std::clamp<std::int32_t>(n, 0, std::clamp(capacity, 0, kMacroTableSize));
+}
+
+void StoreRecords(const MacroFileContent& content, MacroTable& table, int capacity) {
+  const auto room = static_cast<std::size_t>(std::clamp(capacity, 0, kMacroTableSize));
+  const std::size_t count = std::min(content.records.size(), room);
+  for (std::size_t i = 0; i < count; ++i) table.slots[i].AssignBytes(content.records[i]);
+  table.count = static_cast<std::int16_t>(count);
+}
+
+Text LanguageFolder(std::int32_t uiLanguage) {
+  return uiLanguage == 1 ? Text(u"INI_EN") : Text(u"INI_CN");
+}
+
+}  // namespace
+
+Text MacroRecordText(const MacroSlot& slot) {
+  const std::array<std::uint8_t, kMacroSlotSize> bytes = slot.ToBytes();
+  Text out;
+  out.reserve(kMacroRecordDigits);
+  for (std::size_t g = 0; g < kMacroSlotSize; ++g) {
+    const FileByte where = FileByteOf(g);
+    const std::uint8_t b = bytes[where.offset];
+    AppendGroup(out, where.isEventValue ? UsageToVk(b) : b);
+  }
+  return out;
+}
+
+std::array<std::uint8_t, kMacroSlotSize> MacroRecordBytes(TextView digits) {
+  std::array<std::uint8_t, kMacroSlotSize> bytes{};
+  for (std::size_t g = 0; g < kMacroSlotSize; ++g) {
+    const std::size_t at = 3 * g;
+    const TextView group = at < digits.size() ? digits.substr(at, 3) : TextView();
+    const auto b = static_cast<std::uint8_t>(ParseDecimal(group) & 0xFF);
+    const FileByte where = FileByteOf(g);
+    bytes[where.offset] = where.isEventValue ? VkToUsage(b) : b;
+  }
+  return bytes;
+}
+
+MacroFileContent ReadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
+                               int capacity) {
+  MacroFileContent content;
+  const std::optional<std::string> bytes = ini.files().Read(path);
+  if (!bytes) {
+    messages.Show(kMissingFileMessage);
+    return content;
+  }
+  content.found = true;
+  const IniSnapshot file(IniDocument::Parse(*bytes));
+  const int count = BoundedCount(file, capacity);
+  content.records.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const Text digits = file.Read(kMacroSection, DecimalText(i), kMacroRecordBufferChars);
+    content.records.push_back(MacroRecordBytes(digits));
+  }
+  return content;
+}
+
+void StoreUserMacros(const MacroFileContent& content, UserMacroTable& table,
+                     MacroEditState& state) {
+  StoreRecords(content, table, kMaxUserMacros);
+  const int count = table.count;
+  state.current_macro = count > 0 ? count - 1 : 0;
+  const int events = table.slots[static_cast<std::size_t>(state.current_macro)].Count();
+  state.selected_line = events > 0 ? 2 * events - 2 : 0;
+}
+
+void StoreConstMacros(const MacroFileContent& content, ConstMacroTable& table) {
+  StoreRecords(content, table, kMaxConstMacros);
+}
+
+bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
+                   UserMacroTable& table, MacroEditState& state) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros);
+  StoreUserMacros(content, table, state);
+  return content.found;
+}
+
+bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
+                        ConstMacroTable& table) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxConstMacros);
+  StoreConstMacros(content, table);
+  return content.found;
+}
+
+bool SaveMacroFile(IniStore& ini, TextView path, const UserMacroTable& table) {
+  const int count = std::clamp<int>(table.count, 0, kMaxUserMacros);
+  std::vector<IniWrite> writes;
+  writes.reserve(static_cast<std::size_t>(count) + 1);
+  writes.push_back({kMacroSection, kMacroCountKey, DecimalText(count)});
+  for (int i = 0; i < count; ++i) {
+    writes.push_back({kMacroSection, DecimalText(i),
+                      MacroRecordText(table.slots[static_cast<std::size_t>(i)])});
+  }
+  return ini.Write(path, writes);
+}
+
+Text UserMacroFilePath(const MacroFileLocations& where, std::int32_t uiLanguage) {
+  return where.exe_dir + kSeparator + (uiLanguage == 1 ? u"Macro_EN.dat" : u"Macro_CN.dat");
+}
+
+Text ConstMacroFilePath(const MacroFileLocations& where) {
+  return where.exe_dir + kSeparator + u"constMacro.dat";
+}
+
+Text DefaultMacroFilePath(const MacroFileLocations& where, std::int32_t uiLanguage) {
+  return where.skins_dir + kSeparator + LanguageFolder(uiLanguage) + kSeparator + u"defMacro.dat";
+}
+
+bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFileLocations& where,
+                          std::int32_t uiLanguage, UserMacroTable& table, MacroEditState& state,
+                          const std::function<void()>& refreshMacroList) {
+  // Without the factory file there is nothing to restore: the user's macros
+  // stay in memory and in their file rather than being replaced by an empty set.
+  const MacroFileContent defaults =
+      ReadMacroFile(ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros);
+  if (!defaults.found) return false;
+  StoreUserMacros(defaults, table, state);
+  if (refreshMacroList) refreshMacroList();
+  return SaveMacroFile(ini, UserMacroFilePath(where, uiLanguage), table);
+}
+
+}  // namespace zlv
