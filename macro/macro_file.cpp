@@ -120,7 +120,9 @@ void StoreUserMacros(const MacroFileContent& content, UserMacroTable& table,
   StoreRecords(content, table, kMaxUserMacros);
   const int count = table.count;
   state.current_macro = count > 0 ? count - 1 : 0;
-  const int events = table.slots[static_cast<std::size_t>(state.current_macro)].Count();
+  // Without macros, record 0 may still hold an older macro: select nothing of it.
+  const int events =
+      count > 0 ? table.slots[static_cast<std::size_t>(state.current_macro)].Count() : 0;
   state.selected_line = events > 0 ? 2 * events - 2 : 0;
 }
 

@@ -205,11 +205,14 @@ TEST_F(MacroFileTest, CountsComeFromMacroNumWithinTheTables) {
     UserMacroTable table;
     table.count = 7;
     table.slots[0].SetName(u"before");
+    table.slots[0].SetCount(3);
+    state.selected_line = 9;
     LoadMacroFile(ini, messages, kFile, table, state);
     EXPECT_EQ(table.count, c.userCount);
     EXPECT_EQ(state.current_macro, c.userCount > 0 ? c.userCount - 1 : 0);
     if (c.userCount == 0) {
       EXPECT_EQ(table.slots[0].Name(), u"before");
+      EXPECT_EQ(state.selected_line, 0);
     }
     EXPECT_EQ(table.slots[kBlankMacroSlot].ToBytes(), MacroSlot{}.ToBytes());
 
