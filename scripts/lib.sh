@@ -27,8 +27,10 @@ zlv_need_packages() {
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || return 1
+  # With the recommended packages: Wine loads several X libraries and fonts
+  # only when they are there, and the tests expect what a full install gives.
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" || return 1
+    apt-get install -y -qq "${missing[@]}" || return 1
 }
 
 # Wine, called directly: Debian's /usr/bin/wine wrapper nags about the missing
