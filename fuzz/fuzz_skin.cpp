@@ -1,0 +1,88 @@
+// libFuzzer target for the skin layout reader: any bytes load as each of the
+// four layout files without reading outside a table, captions and labels stay
+// within the read buffer, only the malformed-value message is shown, and the
+// fields of a value always join back into the value.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "app/message_box.h"
+#include "base/memory_file_store.h"
+#include "settings/ini_file.h"
+#include "ui/skin_layout.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+class CheckingMessages final : public zlv::MessageBoxes {
+ public:
+  void Show(zlv::TextView text) override {
+    Check(text == zlv::ui::kSkinValueErrorMessage);
+    ++shown;
+  }
+  int shown = 0;
+};
+
+void CheckEntry(const zlv::ui::SkinEntry& e) {
+  Check(e.caption.size() < zlv::ui::kSkinValueBufferChars);
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  for (std::int64_t p : {kMin, std::int64_t{-1}, std::int64_t{0}, kMax, std::int64_t{e.x}}) {
+    (void)e.Contains(p, p);
+  }
+  const zlv::ui::SkinRect r = zlv::ui::SkinRect::FromEntry(e);
+  Check(r.left == e.x && r.top == e.y);
+  Check(e.width >= 0 ? r.right >= r.left : r.right <= r.left);
+  Check(e.height >= 0 ? r.bottom >= r.top : r.bottom <= r.top);
+}
+
+// The fields joined with commas give back the value.
+void CheckSplit(zlv::TextView value) {
+  const zlv::ui::SkinValue split = zlv::ui::SplitSkinValue(value);
+  const std::size_t used = split.commas < 6 ? split.commas + 1 : 7;
+  zlv::Text joined;
+  for (std::size_t k = 0; k < used; ++k) {
+    if (k > 0) joined += u',';
+    joined += split.fields[k];
+  }
+  Check(joined == value);
+  for (std::size_t k = used; k < split.fields.size(); ++k) Check(split.fields[k].empty());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace zlv;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  MemoryFileStore files;
+  IniStore ini(files);
+  CheckingMessages messages;
+  int shutdowns = 0;
+  ui::SkinReader reader(ini, messages, [&] { ++shutdowns; });
+  const ui::SkinLayoutPaths paths = ui::LayoutPaths(u"skins", size % 2 == 0 ? 1 : 0);
+  for (const Text* path : {&paths.main, &paths.color, &paths.advance, &paths.warning}) {
+    files.Put(*path, bytes);
+  }
+
+  ui::SkinLayout layout;
+  FunctionLabels labels;
+  ui::WarningLayout warning;
+  Check(reader.LoadAllLayouts(paths, layout, labels, warning));
+  Check(shutdowns == 0);
+  // At most one message per key read: 99 + 54 + 13 + 51 + 4 + 3.
+  Check(messages.shown <= 224);
+  for (const auto& e : layout.MainEntries) CheckEntry(e);
+  for (const auto& e : layout.AdvancedEntries) CheckEntry(e);
+  for (const auto& e : layout.ColorEntries) CheckEntry(e);
+  for (const auto& e : warning) CheckEntry(e);
+  Check(labels[0].empty());
+  for (const Text& label : labels) Check(label.size() < ui::kSkinValueBufferChars);
+
+  CheckSplit(FromUtf8(bytes));
+  return 0;
+}
