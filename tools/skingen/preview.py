@@ -17,6 +17,7 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFont
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import skin_description as D  # noqa: E402
 

@@ -18,6 +18,7 @@ import tempfile
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import skin_description as D  # noqa: E402
 
