@@ -1,20 +1,30 @@
 #include "tools/zlvctl/zlvctl.h"
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <sstream>
 #include <stdexcept>
 
 #include "base/clock.h"
 #include "base/memory_file_store.h"
+#include "device/input_reader.h"
 #include "device/mouse_protocol.h"
+#include "device/protocol.h"
 #include "device/system_settings.h"
 #include "device/virtual_mouse.h"
 #include "macro/key_codes.h"
 #include "macro/key_names.h"
 #include "macro/macro_file.h"
+#include "macro/macro_player.h"
 #include "macro/macro_slot.h"
+#include "macro/macro_tables.h"
+#include "macro/program_launcher.h"
+#include "macro/timer_resolution.h"
 #include "settings/ini_file.h"
 #include "settings/profile_settings.h"
 
@@ -44,6 +54,16 @@ constexpr char kUsage[] =
     "      separated by tabs.\n"
     "  macro lines FILE INDEX\n"
     "      Print the event list of macro INDEX of FILE as the advanced page shows it.\n"
+    "  macro play FILE INDEX [--macro-mode 0|1] [--press-at MS]... [--release-at MS]...\n"
+    "      Play record INDEX (0..11) of FILE on the virtual mouse and virtual time,\n"
+    "      as the program does when a button with macro code 41 + INDEX is pressed\n"
+    "      at 0 ms. --press-at presses that button again at MS ms, --release-at\n"
+    "      releases it (both may be repeated). --macro-mode 0 (the default) is\n"
+    "      toggle mode: a press during playback stops the macro after its current\n"
+    "      pass. 1 is hold mode: the macro repeats until the release, up to 10000\n"
+    "      passes. A press or release at the same moment as the player's next step\n"
+    "      comes first. Prints one line per feature report sent: the time in ms\n"
+    "      since the first press and the report's first 8 bytes in hex.\n"
     "  macro make DESCRIPTION OUTPUT\n"
     "      Write the macro file OUTPUT afresh from a text description of its macros\n"
     "      (format in docs/macros.md).\n"
@@ -251,7 +271,8 @@ struct LoadedMacros {
   MacroEditState state;
 };
 
-void LoadMacros(FileStore& files, const std::string& path, LoadedMacros& loaded) {
+void LoadMacros(FileStore& files, const std::string& path, UserMacroTable& table,
+                MacroEditState& state) {
   const Text file = FromUtf8(path);
   auto bytes = files.Read(file);
   if (!bytes) throw RuntimeError("cannot read " + path);
@@ -260,7 +281,7 @@ void LoadMacros(FileStore& files, const std::string& path, LoadedMacros& loaded)
   scratch.Put(file, std::move(*bytes));
   IniStore ini(scratch);
   CollectedMessages messages;
-  LoadMacroFile(ini, messages, file, loaded.table, loaded.state);
+  LoadMacroFile(ini, messages, file, table, state);
   if (!messages.shown.empty()) throw RuntimeError("cannot read " + path);
 }
 
@@ -276,7 +297,7 @@ std::string OneFieldUtf8(Text text) {
 int MacroList(const std::vector<std::string>& args, std::ostream& out, FileStore& files) {
   if (args.size() != 3) throw UsageError("macro list needs FILE");
   LoadedMacros loaded;
-  LoadMacros(files, args[2], loaded);
+  LoadMacros(files, args[2], loaded.table, loaded.state);
   for (int i = 0; i < loaded.table.count; ++i) {
     const MacroSlot& slot = loaded.table.slots[static_cast<std::size_t>(i)];
     out << i << '\t' << OneFieldUtf8(slot.Name()) << '\t' << int{slot.Mode()} << '\t'
@@ -294,7 +315,7 @@ int MacroLines(const std::vector<std::string>& args, std::ostream& out, FileStor
   }
   const int index = std::stoi(indexText);
   LoadedMacros loaded;
-  LoadMacros(files, args[2], loaded);
+  LoadMacros(files, args[2], loaded.table, loaded.state);
   if (index >= loaded.table.count) {
     throw RuntimeError(args[2] + " has no macro " + indexText + " (it holds " +
                        std::to_string(loaded.table.count) + ")");
@@ -427,11 +448,209 @@ int MacroMake(const std::vector<std::string>& args, FileStore& files) {
   return kExitOk;
 }
 
-int MacroCommand(const std::vector<std::string>& args, std::ostream& out, FileStore& files) {
-  if (args.size() < 2) throw UsageError("macro needs a subcommand: list, lines or make");
+// --- macro play ---
+
+// The user presses or releases the macro's button at a moment of the play.
+struct ButtonAction {
+  Nanos at;
+  bool press;
+};
+
+// Virtual time on one thread for `macro play`. A sleep moves the clock to its
+// deadline at once, but first stops at every scripted button action due by
+// then and performs it. An action due at the very moment a sleep ends is
+// performed before the sleeper goes on, so whatever the player does at time T
+// sees the actions of T.
+class ScriptedClock final : public Clock {
+ public:
+  Nanos Now() override { return now_; }
+  void SleepUntil(Nanos deadline) override {
+    while (next_ < actions_.size() && actions_[next_].at <= deadline) {
+      const ButtonAction action = actions_[next_++];
+      now_ = std::max(now_, action.at);
+      perform_(action);
+    }
+    now_ = std::max(now_, deadline);
+  }
+
+  // `actions` in order of time; `perform` runs each when its time comes.
+  void Script(std::vector<ButtonAction> actions, std::function<void(const ButtonAction&)> perform) {
+    actions_ = std::move(actions);
+    next_ = 0;
+    perform_ = std::move(perform);
+  }
+  // The time of the next action still to come.
+  std::optional<Nanos> NextAction() const {
+    if (next_ >= actions_.size()) return std::nullopt;
+    return actions_[next_].at;
+  }
+
+ private:
+  Nanos now_{0};
+  std::vector<ButtonAction> actions_;
+  std::size_t next_ = 0;
+  std::function<void(const ButtonAction&)> perform_;
+};
+
+// Only user macros are played here; nothing is ever started.
+class NoPrograms final : public ProgramLauncher {
+ public:
+  bool Launch(TextView) override { return false; }
+};
+
+// The button slot that carries the macro: button index 3, hardware button 5.
+constexpr int kPlaySlot = 3;
+constexpr int kPlayButton = protocol::PhysicalButtonIndex[kPlaySlot];
+
+// The player and what it talks to.
+struct PlayRun {
+  ScriptedClock clock;
+  VirtualMouse mouse{clock};
+  VirtualMouseLink link{mouse};
+  MouseProtocol protocol{link, clock};
+  MemoryFileStore scratch;
+  IniStore ini{scratch};
+  SettingsModel settings{ini};
+  RecordingSystemSettings system;
+  MacroTables tables;
+  MacroEditState editState;
+  ButtonHandOver handOver;
+  NoPrograms launcher;
+  NoTimerResolution timer;
+  MacroPlayer player{{settings, protocol, tables, handOver, clock, launcher, timer}};
+
+  // What the input reader does once the mouse has announced something: it
+  // reads each report whole and applies it to the hand-over.
+  void ReadAnnouncements() {
+    std::vector<std::uint8_t> buffer(256);
+    while (mouse.PendingInputReports() > 0) {
+      const std::size_t length = std::min(link.InputReportLength(), buffer.size());
+      std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
+      if (!link.ReadInputReport(buffer.data(), length)) return;
+      ApplyInputReport(handOver, std::span<const std::uint8_t>(buffer.data(), length),
+                       settings.profile.MacroMode);
+    }
+  }
+
+  // What the player thread does each time it wakes: serve a pending press and
+  // clear the flags, or discard a stop request that came while nothing played.
+  bool WorkPending() const {
+    return handOver.ButtonEventPending.load() != 0 || handOver.MacroStopRequest.load() != 0;
+  }
+  void ServeWork() {
+    if (!handOver.TakeWork()) return;
+    player.Serve(handOver.PendingButtonCode.load(), handOver.PendingButtonValue.load());
+    handOver.FinishPress();
+  }
+};
+
+// A time on the command line: whole milliseconds, at most 12 digits (about
+// 31 years, well inside the clock's range even after the longest macro).
+Nanos ParsePlayTime(const std::string& option, const std::string& text) {
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw UsageError(option + " needs a time in whole milliseconds, got '" + text + "'");
+  }
+  return Millis(std::stoll(text));
+}
+
+int MacroPlay(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              FileStore& files) {
+  if (args.size() < 4) throw UsageError("macro play needs FILE and INDEX");
+  const std::string& path = args[2];
+  const std::string& indexText = args[3];
+  if (indexText.empty() || indexText.size() > 2 ||
+      indexText.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(indexText) >= kMaxUserMacros) {
+    throw UsageError("INDEX must be a number from 0 to 11, got '" + indexText + "'");
+  }
+  const int index = std::stoi(indexText);
+
+  std::optional<std::int32_t> macroMode;
+  // The first press starts the play at 0 ms.
+  std::vector<ButtonAction> actions{{Nanos{0}, true}};
+  for (std::size_t i = 4; i < args.size(); i += 2) {
+    const std::string& name = args[i];
+    if (name != "--macro-mode" && name != "--press-at" && name != "--release-at") {
+      throw UsageError("unknown option '" + name + "'");
+    }
+    if (i + 1 >= args.size()) throw UsageError("option " + name + " needs a value");
+    const std::string& value = args[i + 1];
+    if (name == "--macro-mode") {
+      if (macroMode) throw UsageError("--macro-mode given twice");
+      if (value != "0" && value != "1") {
+        throw UsageError("--macro-mode must be 0 or 1, got '" + value + "'");
+      }
+      macroMode = value == "1" ? 1 : 0;
+    } else {
+      actions.push_back({ParsePlayTime(name, value), name == "--press-at"});
+    }
+  }
+  // Actions of the same moment keep the order they were given in, after the
+  // first press.
+  std::stable_sort(actions.begin(), actions.end(),
+                   [](const ButtonAction& a, const ButtonAction& b) { return a.at < b.at; });
+
+  PlayRun run;
+  LoadMacros(files, path, run.tables.user, run.editState);
+  if (index >= run.tables.user.count) {
+    err << "zlvctl: note: " << path << " holds " << run.tables.user.count << " macros; record "
+        << index << " is empty and plays only the release reports\n";
+  }
+
+  // The button gets the macro's code and the settings go to the mouse, which
+  // from then on announces the button instead of acting on it itself.
+  SettingsModel& settings = run.settings;
+  settings.ConfigPath = u"config.ini";
+  settings.CurrentProfile = 1;
+  ApplyBuiltInDefaults(settings.profile);
+  settings.profile.MacroMode = macroMode.value_or(0);
+  settings.profile.ButtonCodes[kPlaySlot] = codes::kFirstUserMacro + index;
+  run.protocol.PushAllSettings(settings, run.system, nullptr);
+  if (run.mouse.State().buttonFunction[kPlayButton - 1] != 0) {
+    throw RuntimeError("the virtual mouse does not announce the macro's button");
+  }
+  run.mouse.ClearLog();
+
+  const Nanos origin = run.clock.Now();
+  for (ButtonAction& action : actions) action.at += origin;
+  run.mouse.SetReportObserver([&](const LoggedReport& report) {
+    out << std::chrono::duration_cast<Millis>(report.time - origin).count() << ' '
+        << HexBytes(report.bytes) << '\n';
+    // The printout is the record; the mouse's own log would grow with every
+    // pass of a long play.
+    run.mouse.ClearLog();
+  });
+  run.clock.Script(std::move(actions), [&](const ButtonAction& action) {
+    if (action.press) {
+      run.mouse.PressButton(kPlayButton);
+    } else {
+      run.mouse.ReleaseButton(kPlayButton);
+    }
+    run.ReadAnnouncements();
+  });
+
+  // The player's loop: it wakes when the reader has handed something over;
+  // the play ends once it rests with no action left to come.
+  for (;;) {
+    if (run.WorkPending()) {
+      run.ServeWork();
+      continue;
+    }
+    const std::optional<Nanos> next = run.clock.NextAction();
+    if (!next) break;
+    run.clock.SleepUntil(*next);
+  }
+  run.mouse.SetReportObserver(nullptr);
+  return kExitOk;
+}
+
+int MacroCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 FileStore& files) {
+  if (args.size() < 2) throw UsageError("macro needs a subcommand: list, lines, play or make");
   const std::string& sub = args[1];
   if (sub == "list") return MacroList(args, out, files);
   if (sub == "lines") return MacroLines(args, out, files);
+  if (sub == "play") return MacroPlay(args, out, err, files);
   if (sub == "make") return MacroMake(args, files);
   throw UsageError("unknown macro subcommand '" + sub + "'");
 }
@@ -450,7 +669,7 @@ int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (command == "reports") return Reports(args, out, files);
     if (command == "demo") return Demo(args, out, files);
     if (command == "profile") return ProfileCommand(args, out, files);
-    if (command == "macro") return MacroCommand(args, out, files);
+    if (command == "macro") return MacroCommand(args, out, err, files);
     if (command == "keyname" || command == "vk2usage" || command == "usage2vk") {
       return KeyCodeCommand(args, out);
     }
