@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <list>
@@ -320,47 +321,60 @@ bool SavePicture(const PixelView& pixels, TextView path, PictureFormat format, i
   return ok;
 }
 
-UniqueRegion RegionFromRects(const std::vector<PixelRect>& rects) {
-  if (rects.empty()) return UniqueRegion(CreateRectRgn(0, 0, 0, 0));
-  std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+namespace {
+
+// One region from rectangles in one call.
+UniqueRegion CreateRegion(const PixelRect* rects, std::size_t count) {
+  std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
   data->rdh.dwSize = sizeof(RGNDATAHEADER);
   data->rdh.iType = RDH_RECTANGLES;
-  data->rdh.nCount = static_cast<DWORD>(rects.size());
-  data->rdh.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+  data->rdh.nCount = static_cast<DWORD>(count);
+  data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
   RECT bounds{rects[0].left, rects[0].top, rects[0].right, rects[0].bottom};
   auto* out = reinterpret_cast<RECT*>(data->Buffer);
-  for (std::size_t i = 0; i < rects.size(); ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     const PixelRect& r = rects[i];
     out[i] = RECT{r.left, r.top, r.right, r.bottom};
-    if (r.left < bounds.left) bounds.left = r.left;
-    if (r.top < bounds.top) bounds.top = r.top;
-    if (r.right > bounds.right) bounds.right = r.right;
-    if (r.bottom > bounds.bottom) bounds.bottom = r.bottom;
+    bounds.left = std::min(bounds.left, static_cast<LONG>(r.left));
+    bounds.top = std::min(bounds.top, static_cast<LONG>(r.top));
+    bounds.right = std::max(bounds.right, static_cast<LONG>(r.right));
+    bounds.bottom = std::max(bounds.bottom, static_cast<LONG>(r.bottom));
   }
   data->rdh.rcBound = bounds;
-  HRGN region = ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
-  if (region != nullptr) return UniqueRegion(region);
+  return UniqueRegion(ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data));
+}
 
-  // Some systems refuse very large region data: build it in pieces instead.
-  constexpr std::size_t kPiece = 2000;
-  UniqueRegion whole(CreateRectRgn(0, 0, 0, 0));
-  for (std::size_t start = 0; start < rects.size() && whole; start += kPiece) {
-    const std::size_t count = std::min(kPiece, rects.size() - start);
-    const std::vector<PixelRect> piece(rects.begin() + static_cast<std::ptrdiff_t>(start),
-                                       rects.begin() + static_cast<std::ptrdiff_t>(start + count));
-    std::vector<std::uint8_t> pieceBuffer(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
-    auto* pieceData = reinterpret_cast<RGNDATA*>(pieceBuffer.data());
-    pieceData->rdh = data->rdh;
-    pieceData->rdh.nCount = static_cast<DWORD>(count);
-    pieceData->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-    std::memcpy(pieceData->Buffer, out + start, count * sizeof(RECT));
-    UniqueRegion part(ExtCreateRegion(nullptr, static_cast<DWORD>(pieceBuffer.size()), pieceData));
-    if (!part || CombineRgn(whole.get(), whole.get(), part.get(), RGN_OR) == ERROR) {
-      return UniqueRegion();
-    }
+}  // namespace
+
+UniqueRegion RegionFromRects(const std::vector<PixelRect>& rects, std::size_t piece) {
+  if (rects.empty()) return UniqueRegion(CreateRectRgn(0, 0, 0, 0));
+  if (piece == 0) piece = 1;
+  if (rects.size() <= piece) {
+    UniqueRegion whole = CreateRegion(rects.data(), rects.size());
+    if (whole) return whole;
+    // Some systems refuse large region data: fall back to smaller pieces.
+    piece = std::min<std::size_t>(kRegionPiece, std::max<std::size_t>(1, rects.size() / 2));
   }
-  return whole;
+  // Pieces of consecutive rows, then merged pairwise, so that no merge walks
+  // the whole region more than a logarithmic number of times.
+  std::vector<UniqueRegion> parts;
+  for (std::size_t start = 0; start < rects.size(); start += piece) {
+    parts.push_back(CreateRegion(rects.data() + start, std::min(piece, rects.size() - start)));
+    if (!parts.back()) return UniqueRegion();
+  }
+  while (parts.size() > 1) {
+    std::vector<UniqueRegion> merged;
+    for (std::size_t i = 0; i < parts.size(); i += 2) {
+      if (i + 1 < parts.size() &&
+          CombineRgn(parts[i].get(), parts[i].get(), parts[i + 1].get(), RGN_OR) == ERROR) {
+        return UniqueRegion();
+      }
+      merged.push_back(std::move(parts[i]));
+    }
+    parts = std::move(merged);
+  }
+  return std::move(parts.front());
 }
 
 UniqueRegion MaskShape(const PixelView& mask) {

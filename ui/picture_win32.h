@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "base/text.h"
 #include "ui/mask_runs.h"
@@ -88,8 +90,13 @@ bool SavePicture(const PixelView& pixels, TextView path, PictureFormat format,
 // or less, as one region in picture coordinates. Empty for an empty picture.
 UniqueRegion MaskShape(const SkinPicture& mask);
 UniqueRegion MaskShape(const PixelView& mask);
-// A region made of the given non-overlapping rectangles in one call.
-UniqueRegion RegionFromRects(const std::vector<PixelRect>& rects);
+// A region made of the given non-overlapping rectangles, sorted top to bottom.
+// Up to `piece` rectangles make one region call; longer lists are cut into
+// pieces of that many, merged pairwise (region calls can cost time quadratic
+// in the rectangle count: Wine's does).
+inline constexpr std::size_t kRegionPiece = 64;
+UniqueRegion RegionFromRects(const std::vector<PixelRect>& rects,
+                             std::size_t piece = kRegionPiece);
 // (0, 0, width, height).
 UniqueRegion RectShape(int width, int height);
 // Gives the window its shape and redraws it; the window system owns the

@@ -143,10 +143,19 @@ TEST_F(PictureTest, JpegMaskWithNoisyEdgesMatchesTheRegionBuiltPerPixel) {
   const SkinPicture mask = LoadSkinPicture(path);
   ASSERT_EQ(mask.Width(), w);
   ASSERT_EQ(mask.Height(), h);
+  const UniqueRegion byPixels = ShapeByPixels(mask.Pixels());
   const UniqueRegion shape = MaskShape(mask);
-  EXPECT_TRUE(EqualRgn(shape.get(), ShapeByPixels(mask.Pixels()).get()));
+  EXPECT_TRUE(EqualRgn(shape.get(), byPixels.get()));
   EXPECT_TRUE(PtInRegion(shape.get(), 30, 22));
   EXPECT_FALSE(PtInRegion(shape.get(), 2, 2));
+
+  // Long rectangle lists are built in pieces and merged: any piece size gives
+  // the same region as one call.
+  const std::vector<PixelRect> bands = MaskBands(MaskRuns(mask.Pixels()));
+  ASSERT_GT(bands.size(), 10u);
+  for (std::size_t piece : {std::size_t{1}, std::size_t{3}, bands.size() - 1, SIZE_MAX}) {
+    EXPECT_TRUE(EqualRgn(RegionFromRects(bands, piece).get(), byPixels.get())) << piece;
+  }
 }
 
 TEST_F(PictureTest, WhiteMaskIsEmptyAndBlackMaskIsTheWholeRectangle) {
