@@ -126,6 +126,13 @@ def check_description():
         x, y, w, h = rect
         if x < 0 or y < 0 or x + w > D.PAGE_SIZE[0] or y + h > D.PAGE_SIZE[1]:
             problems.append(f"control {rect} outside the page")
+        # A control over an entry would take its clicks.
+        for i in range(HIT_RANGES["advance"] + 1):
+            if overlaps(rect, D.ADVANCED[i].rect):
+                problems.append(f"control {rect} covers advanced entry {i}")
+        for i in range(20):
+            if overlaps(rect, D.FRAME[i].rect):
+                problems.append(f"control {rect} covers frame entry {i}")
     return problems
 
 
