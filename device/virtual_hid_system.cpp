@@ -24,8 +24,10 @@ VirtualHidSystem::VirtualHidSystem(VirtualMouse& mouse) : VirtualHidSystem(mouse
 
 VirtualHidSystem::VirtualHidSystem(VirtualMouse& mouse, Options options) : mouse_(mouse) {
   if (options.otherDevices) {
-    devices_.push_back({{kOtherVendor, 0x0001, 0x0100}, {{0x0006, 0x0001, 9, 2, 0}}, Ascii("hid#vid_845e&pid_0001"), true});
-    devices_.push_back({{kOtherVendor, 0x0002, 0x0100}, {{0x0002, 0x0001, 5, 0, 0}}, Ascii("hid#vid_845e&pid_0002"), true});
+    devices_.push_back(
+        {{kOtherVendor, 0x0001, 0x0100}, {{0x0006, 0x0001, 9, 2, 0}}, Ascii("hid#vid_845e&pid_0001"), true});
+    devices_.push_back(
+        {{kOtherVendor, 0x0002, 0x0100}, {{0x0002, 0x0001, 5, 0, 0}}, Ascii("hid#vid_845e&pid_0002"), true});
   }
   mouse_device_ = devices_.size();
   devices_.push_back({{protocol::kVendorId, protocol::kProductId, 0x0100},

@@ -258,7 +258,8 @@ TEST(DeviceBroadcast, TravelsThroughWmDeviceChange) {
   ASSERT_NE(window.hwnd(), nullptr);
   std::vector<std::optional<DeviceBroadcast>> seen;
   window.onChange = [&](WPARAM wParam, LPARAM lParam) { seen.push_back(ReadDeviceBroadcast(wParam, lParam)); };
-  const Text name = Ascii("\\\\?\\HID#VID_18F8&PID_1286&COL04#7&2F4A1C3B&0&0003#{4D1E55B2-F16F-11CF-88CB-001111000030}");
+  const Text name =
+      Ascii("\\\\?\\HID#VID_18F8&PID_1286&COL04#7&2F4A1C3B&0&0003#{4D1E55B2-F16F-11CF-88CB-001111000030}");
 
   EXPECT_EQ(SendDeviceChange(window.target(), kDeviceRemoveComplete, {kDeviceTypeInterface, name}), TRUE);
   SendDeviceChange(window.target(), kDeviceArrival, {DBT_DEVTYP_VOLUME, {}});
@@ -296,7 +297,8 @@ TEST(DeviceBroadcast, RemovalOfTheRecordedPathReachesTheShutdownThroughTheWindow
   Win32HidSystem hid;
   DeviceLink link;
   link.DevicePresent = true;
-  link.DevicePath = Ascii("\\\\?\\hid#vid_18f8&pid_1286&col04#7&2f4a1c3b&0&0003#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+  link.DevicePath =
+      Ascii("\\\\?\\hid#vid_18f8&pid_1286&col04#7&2f4a1c3b&0&0003#{4d1e55b2-f16f-11cf-88cb-001111000030}");
   int shutdowns = 0;
   window.onChange = [&](WPARAM wParam, LPARAM lParam) {
     const std::optional<DeviceBroadcast> header = ReadDeviceBroadcast(wParam, lParam);
@@ -308,8 +310,8 @@ TEST(DeviceBroadcast, RemovalOfTheRecordedPathReachesTheShutdownThroughTheWindow
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
   }
 
-  SendDeviceChange(window.target(), kDeviceRemoveComplete,
-                   {kDeviceTypeInterface, Ascii("\\\\?\\HID#VID_845E&PID_0001#1&2&0&0000#{4D1E55B2-F16F-11CF-88CB-001111000030}")});
+  const Text keyboard = Ascii("\\\\?\\HID#VID_845E&PID_0001#1&2&0&0000#{4D1E55B2-F16F-11CF-88CB-001111000030}");
+  SendDeviceChange(window.target(), kDeviceRemoveComplete, {kDeviceTypeInterface, keyboard});
   EXPECT_EQ(shutdowns, 0);
   SendDeviceChange(window.target(), kDeviceRemoveComplete, {kDeviceTypeInterface, upper});
   EXPECT_EQ(shutdowns, 1);
