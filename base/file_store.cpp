@@ -11,8 +11,20 @@ namespace zlv {
 
 namespace fs = std::filesystem;
 
+namespace {
+// The program builds its paths the Windows way (ExeDir + "\\config.ini");
+// here a backslash is the folder separator it stands for.
+fs::path NativePath(TextView path) {
+  Text p(path);
+  for (char16_t& c : p) {
+    if (c == u'\\') c = u'/';
+  }
+  return fs::path(p);
+}
+}  // namespace
+
 std::optional<std::string> DiskFileStore::Read(TextView path) {
-  const fs::path p{Text(path)};
+  const fs::path p = NativePath(path);
   std::error_code ec;
   if (!fs::is_regular_file(p, ec)) return std::nullopt;
   std::ifstream in(p, std::ios::binary);
@@ -23,7 +35,7 @@ std::optional<std::string> DiskFileStore::Read(TextView path) {
 }
 
 bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
-  const fs::path target{Text(path)};
+  const fs::path target = NativePath(path);
   std::error_code ec;
   const fs::file_status status = fs::status(target, ec);
   if (fs::exists(status)) {

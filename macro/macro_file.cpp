@@ -11,11 +11,7 @@ namespace zlv {
 
 namespace {
 
-#ifdef _WIN32
 constexpr char16_t kSeparator = u'\\';
-#else
-constexpr char16_t kSeparator = u'/';
-#endif
 
 // Bytes of the record before the events: name, mode, repeat (2), count.
 constexpr std::size_t kHeaderBytes = 44;

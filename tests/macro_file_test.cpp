@@ -293,7 +293,7 @@ TEST_F(MacroFileTest, ReadsUtf16Files) {
 TEST(MacroFilePaths, FollowTheLanguage) {
   const MacroFileLocations where{u"D:\\Programs\\ZLV", u"D:\\Programs\\ZLV\\skins"};
   const Text sep = UserMacroFilePath(where, 1).substr(where.exe_dir.size(), 1);
-  ASSERT_TRUE(sep == u"\\" || sep == u"/");
+  ASSERT_EQ(sep, u"\\");
   EXPECT_EQ(UserMacroFilePath(where, 1), where.exe_dir + sep + u"Macro_EN.dat");
   EXPECT_EQ(UserMacroFilePath(where, 0), where.exe_dir + sep + u"Macro_CN.dat");
   EXPECT_EQ(UserMacroFilePath(where, 2), where.exe_dir + sep + u"Macro_CN.dat");

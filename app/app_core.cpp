@@ -1,0 +1,125 @@
+#include "app/app_core.h"
+
+#include <mutex>
+
+#include "app/window_title.h"
+#include "macro/macro_file.h"
+
+namespace zlv {
+
+namespace {
+
+constexpr Millis kSettleBeforeFirstPush{5};
+constexpr int kWindowsDefaultPointerSpeed = 10;
+
+}  // namespace
+
+Text PlugInMessage(std::int32_t uiLanguage) {
+  const Text brand = u"泽凡";
+  if (uiLanguage == kUiEnglish) return u"Please plug-in【" + brand + u"】USB Mouse";
+  return u"请插入【" + brand + u"】USB鼠标";
+}
+
+AppCore::AppCore(PlatformServices& services, Text exeDir)
+    : ExeDir(std::move(exeDir)),
+      platform(services),
+      ini(services.files),
+      settings(ini),
+      transport(services.makeTransport(device)),
+      protocol(*transport, services.clock) {}
+
+AppCore::~AppCore() { StopThreads(); }
+
+void AppCore::RequestRepaint() {
+  if (MainWindowHost* host = host_.load()) host->Invalidate();
+}
+
+bool AppCore::Initialise(MainWindowHost& host) {
+  host_ = &host;
+
+  // The worker threads come first; they only wait until the mouse reports.
+  handOver.ButtonEventPending = 0;
+  handOver.MacroStopRequest = 0;
+  reader_ = std::make_unique<InputReader>(*transport, settings.profile, handOver, platform.clock);
+  MacroPlayer::Links links{settings, protocol, macros, handOver, platform.clock, platform.launcher,
+                           platform.timerResolution};
+  MacroPlayer::Options playerOptions;
+  playerOptions.repaint = [this] { RequestRepaint(); };
+  player_ = std::make_unique<MacroPlayer>(links, playerOptions);
+  reader_->Start();
+  player_->Start();
+  threads_running_ = true;
+
+  host.AddAboutMenuItem();
+  host.SetBigIcon();
+
+  settings.ConfigPath = ExeDir + u"\\config.ini";
+  settings.CurrentProfile = ParseDecimal(ini.Read(settings.ConfigPath, u"Init", u"CurConfig", 5));
+  settings.UiLanguage = ReadUiLanguage(ini, settings.ConfigPath);
+  settings.LoadProfile(settings.ConfigPath, settings.CurrentProfile, false);
+  host.SetTitle(MainWindowTitle(settings.UiLanguage));
+  SkinsDir = ExeDir + u"\\skins";
+
+  ui::SkinReader skinReader(ini, platform.messages, [this] { ShutDownDriver(); });
+  const ui::SkinLayoutPaths paths = ui::LayoutPaths(SkinsDir, settings.UiLanguage);
+  if (!skinReader.LoadPageLayouts(paths, skin, functionLabels)) return false;
+  host.AllocateAdvancedControls();
+  if (!skinReader.LoadWarningLayout(paths.warning, warning)) return false;
+
+  host.ApplyWindowShape(SkinsDir + u"\\main_mask.jpg");
+
+  const MacroFileLocations locations{ExeDir, SkinsDir};
+  MacroFilePath = UserMacroFilePath(locations, settings.UiLanguage);
+  {
+    std::lock_guard lock(macros.mutex);
+    LoadMacroFile(ini, platform.messages, MacroFilePath, macros.user, macroState);
+    LoadConstMacroFile(ini, platform.messages, ConstMacroFilePath(locations), macros.constant);
+  }
+  functionMenuOpen = false;
+
+  host.LoadMenus(settings.UiLanguage);
+
+  device.DevicePresent = ScanDevice(device, platform.hid, host.NotificationTarget());
+  if (!device.DevicePresent) {
+    platform.messages.Show(PlugInMessage(settings.UiLanguage));
+    ShutDownDriver();
+    return false;
+  }
+
+  platform.clock.SleepFor(kSettleBeforeFirstPush);
+  protocol.PushAllSettings(settings, platform.system, [this] { RequestRepaint(); });
+  host.AddTrayIcon();
+  return true;
+}
+
+void AppCore::ShutDownDriver() {
+  // A removal is announced once per registration of the mouse's interfaces;
+  // the program ends on the first.
+  if (shut_down_) return;
+  shut_down_ = true;
+  MainWindowHost* host = host_.load();
+  if (host != nullptr) host->RemoveTrayIcon();
+  if (transport->WriteHandleUsable()) protocol.DriverExitCommand();
+  if (platform.system.PointerSpeed()) platform.system.SetPointerSpeed(kWindowsDefaultPointerSpeed);
+  if (host != nullptr) host->DestroyWindow();
+}
+
+void AppCore::OnPowerBroadcast() {
+  protocol.PushAllSettings(settings, platform.system, [this] { RequestRepaint(); });
+}
+
+DeviceChange AppCore::OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header) {
+  MainWindowHost* host = host_.load();
+  const NotifyTarget target = host != nullptr ? host->NotificationTarget() : NotifyTarget{};
+  return HandleDeviceChange(device, platform.hid, target, event, header, [this] { ShutDownDriver(); });
+}
+
+void AppCore::StopThreads() {
+  // The reader may sit in a blocking read: cancel it before joining.
+  if (player_) player_->Stop();
+  if (reader_) reader_->Stop();
+  threads_running_ = false;
+  host_ = nullptr;
+}
+
+}  // namespace zlv

@@ -1,0 +1,121 @@
+// The application's process-wide state and the steps that bring the program
+// up and take it down, independent of the window system. The main window
+// (CZLV_GMouseDlg) owns one AppCore and carries out the window-side steps
+// through MainWindowHost; tests drive it with a fake host.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/file_store.h"
+#include "device/device_link.h"
+#include "device/hid_system.h"
+#include "device/hid_transport.h"
+#include "device/input_reader.h"
+#include "device/mouse_protocol.h"
+#include "device/system_settings.h"
+#include "macro/macro_player.h"
+#include "macro/macro_slot.h"
+#include "macro/macro_tables.h"
+#include "macro/program_launcher.h"
+#include "macro/timer_resolution.h"
+#include "settings/function_codes.h"
+#include "settings/ini_file.h"
+#include "settings/profile_settings.h"
+#include "ui/skin_layout.h"
+
+namespace zlv {
+
+// The window-side steps of start-up and shutdown.
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  virtual void AddAboutMenuItem() = 0;
+  virtual void SetBigIcon() = 0;
+  virtual void SetTitle(TextView title) = 0;
+  // Allocates the advanced page's four child controls (no windows yet).
+  virtual void AllocateAdvancedControls() = 0;
+  // Cuts the window to the mask picture and builds the advanced page's
+  // repaint region; the mask's size becomes the page size.
+  virtual void ApplyWindowShape(TextView maskPath) = 0;
+  // Loads the context and tray menus in the language and makes them owner-drawn.
+  virtual void LoadMenus(std::int32_t uiLanguage) = 0;
+  // The window that receives device notifications.
+  virtual NotifyTarget NotificationTarget() = 0;
+  virtual void AddTrayIcon() = 0;
+  virtual void RemoveTrayIcon() = 0;
+  virtual void DestroyWindow() = 0;
+  // Asks for a repaint of the whole window; callable from any thread.
+  virtual void Invalidate() = 0;
+};
+
+// The platform services the program uses.
+struct PlatformServices {
+  FileStore& files;
+  MessageBoxes& messages;
+  SystemSettings& system;
+  HidSystem& hid;
+  Clock& clock;
+  ProgramLauncher& launcher;
+  TimerResolution& timerResolution;
+  // The transport over the handles the scan opens.
+  std::function<std::unique_ptr<HidTransport>(const DeviceLink&)> makeTransport;
+};
+
+// "Please plug-in【泽凡】USB Mouse" or "请插入【泽凡】USB鼠标".
+Text PlugInMessage(std::int32_t uiLanguage);
+
+class AppCore {
+ public:
+  AppCore(PlatformServices& platform, Text exeDir);
+  ~AppCore();
+  AppCore(const AppCore&) = delete;
+  AppCore& operator=(const AppCore&) = delete;
+
+  // The main window's initialisation, in its fixed order. Returns false when
+  // the program ended on the way (no mouse, missing skin file): the window has
+  // been destroyed then.
+  bool Initialise(MainWindowHost& host);
+  // The one orderly end of the program.
+  void ShutDownDriver();
+  // A power event: the mouse may have lost its settings.
+  void OnPowerBroadcast();
+  DeviceChange OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header);
+  // Stops and joins the worker threads (also done by the destructor).
+  void StopThreads();
+
+  bool ThreadsRunning() const { return threads_running_; }
+
+  // Process-wide state.
+  const Text ExeDir;
+  Text SkinsDir;
+  PlatformServices& platform;
+  IniStore ini;
+  SettingsModel settings;
+  DeviceLink device;
+  std::unique_ptr<HidTransport> transport;
+  MouseProtocol protocol;
+  ButtonHandOver handOver;
+  MacroTables macros;
+  MacroEditState macroState;
+  FunctionLabels functionLabels;
+  ui::SkinLayout skin;
+  ui::WarningLayout warning;
+  Text MacroFilePath;
+  bool functionMenuOpen = false;
+
+ private:
+  void RequestRepaint();
+
+  std::atomic<MainWindowHost*> host_{nullptr};
+  std::unique_ptr<InputReader> reader_;
+  std::unique_ptr<MacroPlayer> player_;
+  bool threads_running_ = false;
+  bool shut_down_ = false;
+};
+
+}  // namespace zlv

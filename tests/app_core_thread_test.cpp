@@ -1,0 +1,226 @@
+// Start-up and shutdown of the program with the virtual mouse behind the HID
+// layer, the shipped data in memory and a fake main window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/app_core.h"
+#include "base/memory_file_store.h"
+#include "device/virtual_hid_system.h"
+#include "device/virtual_mouse.h"
+#include "tests/support/test_support.h"
+
+namespace zlv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kExeDir[] = u"C:\\ZLV";
+
+class RecordingMessages final : public MessageBoxes {
+ public:
+  void Show(TextView text) override { shown.emplace_back(text); }
+  std::vector<Text> shown;
+};
+
+class NoLaunch final : public ProgramLauncher {
+ public:
+  bool Launch(TextView) override { return false; }
+};
+
+class FakeHost final : public MainWindowHost {
+ public:
+  void AddAboutMenuItem() override { calls.push_back("about"); }
+  void SetBigIcon() override { calls.push_back("icon"); }
+  void SetTitle(TextView t) override {
+    title = Text(t);
+    calls.push_back("title");
+  }
+  void AllocateAdvancedControls() override { calls.push_back("controls"); }
+  void ApplyWindowShape(TextView mask) override {
+    maskPath = Text(mask);
+    calls.push_back("shape");
+  }
+  void LoadMenus(std::int32_t) override { calls.push_back("menus"); }
+  NotifyTarget NotificationTarget() override { return 0x1234; }
+  void AddTrayIcon() override {
+    trayIcon = true;
+    calls.push_back("tray+");
+  }
+  void RemoveTrayIcon() override {
+    trayIcon = false;
+    calls.push_back("tray-");
+  }
+  void DestroyWindow() override { calls.push_back("destroy"); }
+  void Invalidate() override { ++repaints; }
+
+  std::vector<std::string> calls;
+  Text title;
+  Text maskPath;
+  bool trayIcon = false;
+  std::atomic<int> repaints{0};
+};
+
+// The shipped data folder, loaded into memory below the program's folder.
+void LoadShippedData(MemoryFileStore& files) {
+  const fs::path data = fs::path(ToUtf8(testing::SourceFile("data")));
+  for (const auto& entry : fs::recursive_directory_iterator(data)) {
+    if (!entry.is_regular_file()) continue;
+    const Text relative = fs::relative(entry.path(), data).u16string();
+    files.Put(Text(kExeDir) + u"\\" + relative, testing::ReadBytes(entry.path()));
+  }
+}
+
+class AppCoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadShippedData(files); }
+
+  void SetConfig(const std::string& from, const std::string& to) {
+    std::string config = *files.Read(Text(kExeDir) + u"\\config.ini");
+    const auto at = config.find(from);
+    ASSERT_NE(at, std::string::npos);
+    config.replace(at, from.size(), to);
+    files.Put(Text(kExeDir) + u"\\config.ini", config);
+  }
+  std::string Config() { return *files.Read(Text(kExeDir) + u"\\config.ini"); }
+
+  void MakeCore(VirtualHidSystem::Options options = {}) {
+    core.reset();
+    services.reset();
+    hid = std::make_unique<VirtualHidSystem>(mouse, options);
+    services = std::make_unique<PlatformServices>(PlatformServices{
+        files, messages, system, *hid, clock, launcher, timer,
+        [this](const DeviceLink& link) { return std::make_unique<VirtualHidTransport>(link, *hid); }});
+    core = std::make_unique<AppCore>(*services, kExeDir);
+  }
+
+  void TearDown() override {
+    if (core) core->StopThreads();
+    EXPECT_TRUE(mouse.ProtocolErrors().empty()) << mouse.ProtocolErrors().front();
+  }
+
+  SteadyClock clock;
+  VirtualMouse mouse{clock};
+  MemoryFileStore files;
+  RecordingMessages messages;
+  RecordingSystemSettings system;
+  NoLaunch launcher;
+  NoTimerResolution timer;
+  std::unique_ptr<VirtualHidSystem> hid;
+  std::unique_ptr<PlatformServices> services;
+  std::unique_ptr<AppCore> core;
+  FakeHost host;
+};
+
+TEST_F(AppCoreTest, StartsUpInOrderAndProgramsTheMouse) {
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"about", "icon", "title", "controls", "shape", "menus",
+                                                   "tray+"}));
+  EXPECT_EQ(host.title, u"Zelvan Gaming Mouse");
+  EXPECT_EQ(host.maskPath, u"C:\\ZLV\\skins\\main_mask.jpg");
+  EXPECT_TRUE(core->ThreadsRunning());
+  EXPECT_TRUE(core->device.DevicePresent);
+  EXPECT_TRUE(messages.shown.empty());
+
+  // The thirteen settings reports reached the mouse, and the push wrote the
+  // snapshot and the current profile.
+  EXPECT_EQ(mouse.Log().size(), 13u);
+  EXPECT_NE(Config().find("[Config6]"), std::string::npos);
+  EXPECT_EQ(system.pointer_speed, 8);
+
+  // Skins, labels and macros are loaded.
+  EXPECT_FALSE(core->functionLabels[1].empty());
+  EXPECT_GT(core->macros.user.count.load(), 0);
+  EXPECT_GT(core->macros.constant.count.load(), 0);
+  EXPECT_EQ(core->MacroFilePath, u"C:\\ZLV\\Macro_EN.dat");
+}
+
+TEST_F(AppCoreTest, WithoutTheMouseShowsThePlugInMessageAndEnds) {
+  struct Case {
+    const char* language;
+    const char16_t* message;
+  };
+  for (const Case& c : {Case{"VER_SEL=1", u"Please plug-in【泽凡】USB Mouse"},
+                        Case{"VER_SEL=0", u"请插入【泽凡】USB鼠标"}}) {
+    SetUp();
+    SetConfig("VER_SEL=1", c.language);
+    const std::string before = Config();
+    const int commitsBefore = files.commits();
+    FakeHost localHost;
+    messages.shown.clear();
+    system.pointer_speed = 4;
+    MakeCore({.otherDevices = true, .mousePlugged = false});
+    EXPECT_FALSE(core->Initialise(localHost));
+    EXPECT_EQ(messages.shown, std::vector<Text>{c.message});
+    ASSERT_GE(localHost.calls.size(), 2u);
+    EXPECT_EQ(localHost.calls[localHost.calls.size() - 2], "tray-");
+    EXPECT_EQ(localHost.calls.back(), "destroy");
+    EXPECT_FALSE(localHost.trayIcon);
+    EXPECT_EQ(system.pointer_speed, 10);
+    EXPECT_EQ(Config(), before);
+    EXPECT_EQ(files.commits(), commitsBefore);
+    EXPECT_TRUE(mouse.Log().empty());
+    core->StopThreads();
+  }
+}
+
+TEST_F(AppCoreTest, MissingSkinFileEndsTheProgram) {
+  files.Remove(u"C:\\ZLV\\skins\\INI_EN\\skin_color_en.ini");
+  MakeCore();
+  EXPECT_FALSE(core->Initialise(host));
+  EXPECT_EQ(messages.shown, std::vector<Text>{u"找不到配置文件"});
+  EXPECT_EQ(host.calls.back(), "destroy");
+  EXPECT_EQ(system.pointer_speed, 10);
+}
+
+TEST_F(AppCoreTest, PowerEventPushesAgainAndRemovalShutsDown) {
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  mouse.ClearLog();
+  core->OnPowerBroadcast();
+  EXPECT_EQ(mouse.Log().size(), 13u);
+
+  // Another device going away changes nothing.
+  DeviceBroadcast other{kDeviceTypeInterface, u"\\\\?\\HID#VID_845E&PID_0001#other"};
+  EXPECT_EQ(core->OnDeviceChange(kDeviceRemoveComplete, &other), DeviceChange::kIgnored);
+  EXPECT_TRUE(host.trayIcon);
+
+  DeviceBroadcast ours{kDeviceTypeInterface, core->device.DevicePath};
+  EXPECT_EQ(core->OnDeviceChange(kDeviceRemoveComplete, &ours), DeviceChange::kShutDown);
+  EXPECT_FALSE(host.trayIcon);
+  EXPECT_EQ(host.calls.back(), "destroy");
+  EXPECT_TRUE(mouse.State().exitSeen);
+  EXPECT_EQ(system.pointer_speed, 10);
+
+  // Each registration of the mouse's interfaces hears of the removal; the
+  // program ends once.
+  const auto shutDowns = std::count(host.calls.begin(), host.calls.end(), "destroy");
+  core->OnDeviceChange(kDeviceRemoveComplete, &ours);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "destroy"), shutDowns);
+}
+
+TEST_F(AppCoreTest, AMacroButtonPlaysThroughTheMouse) {
+  // Profile 3 of the shipped file carries user macro 1 on button slot 3
+  // (hardware button 5).
+  SetConfig("CurConfig=1", "CurConfig=3");
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  ASSERT_EQ(mouse.State().buttonFunction[4], 0);
+  mouse.ClearLog();
+  mouse.PressButton(5);
+  mouse.ReleaseButton(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  bool keys = false;
+  while (!keys && std::chrono::steady_clock::now() < deadline) {
+    for (const auto& r : mouse.Log()) keys = keys || r.bytes[1] == 0x15 || r.bytes[1] == 0x16;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(keys);
+}
+
+}  // namespace
+}  // namespace zlv
