@@ -1,0 +1,57 @@
+// The application object: the process's start-up and the single-instance rule.
+#pragma once
+
+#include <windows.h>
+
+#include "app/win_framework_win32.h"
+#include "base/text.h"
+
+namespace zlv {
+
+// What the production program and the demo build differ in. Each executable's
+// main file fills one (gmouse_main_win32.cpp, gmouse_demo_main_win32.cpp) and
+// the application hands it to the main window. The HID layer the main window
+// scans through is chosen here: the SetupDi layer for ZLV_GMouse.exe, the
+// virtual mouse for ZLV_GMouse_demo.exe.
+struct AppComposition {
+  bool demo = false;
+};
+
+// The named mutex that marks a running instance.
+inline constexpr const wchar_t* kInstanceMutexName = L"CZLV_GMouseApp";
+
+struct InstanceMutex {
+  HANDLE handle = nullptr;    // null when no mutex could be made
+  bool already_existed = false;  // another instance holds it
+};
+InstanceMutex CreateInstanceMutex(const wchar_t* name = kInstanceMutexName);
+
+// Shows the top-level window with this title restored (also from the tray,
+// where it is hidden). False when no such window exists.
+bool RestoreRunningWindow(TextView title);
+
+// The folder of this process's executable, without a trailing backslash.
+Text ModuleExeDir();
+
+class CZLV_GMouseApp : public win::App {
+ public:
+  explicit CZLV_GMouseApp(AppComposition composition = {});
+  ~CZLV_GMouseApp() override;
+
+  // The executable's folder: every file path is this plus a name that begins
+  // with a backslash. Set once, by the constructor.
+  const Text& ExeDir() const { return exe_dir_; }
+  const AppComposition& composition() const { return composition_; }
+
+ protected:
+  // Single instance, common controls, then the main window as a modal
+  // dialog for the whole run. Always false: the process ends afterwards.
+  bool InitInstance() override;
+
+ private:
+  Text exe_dir_;
+  AppComposition composition_;
+  HANDLE instance_mutex_ = nullptr;  // held until the process ends
+};
+
+}  // namespace zlv

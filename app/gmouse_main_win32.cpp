@@ -1,0 +1,11 @@
+// ZLV_GMouse.exe: the program with the real HID layer.
+#include <windows.h>
+
+#include "app/gmouse_app_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  zlv::AppComposition composition;
+  composition.demo = false;
+  zlv::CZLV_GMouseApp app(composition);
+  return app.Run(instance);
+}
