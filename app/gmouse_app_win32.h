@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+
+#include "device/device_link.h"
+#include "device/hid_system.h"
+#include "device/hid_transport.h"
 #include "app/win_framework_win32.h"
 #include "base/text.h"
 
@@ -15,6 +21,15 @@ namespace zlv {
 // virtual mouse for ZLV_GMouse_demo.exe.
 struct AppComposition {
   bool demo = false;
+  // The HID layer the scan goes through and the transport over the handles
+  // it opens. Left empty, the main window uses the SetupDi layer and the
+  // HID class driver (Win32HidSystem, Win32HidTransport).
+  HidSystem* hid = nullptr;
+  std::function<std::unique_ptr<HidTransport>(const DeviceLink&)> makeTransport;
+  // Called once the main window exists and is initialised (the demo opens
+  // its companion window here), and before the process ends.
+  std::function<void(HWND mainWindow)> onMainWindowReady;
+  std::function<void()> onExit;
 };
 
 // The named mutex that marks a running instance.
