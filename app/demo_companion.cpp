@@ -1,0 +1,125 @@
+#include "app/demo_companion.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "device/protocol.h"
+
+namespace zlv::demo {
+
+namespace {
+
+// Device functions of the mouse that move the DPI stage.
+constexpr std::uint8_t kDeviceDpiCycle = 6;
+constexpr std::uint8_t kDeviceDpiUp = 11;
+constexpr std::uint8_t kDeviceDpiDown = 12;
+
+std::string HexByte(std::uint8_t value) {
+  char buffer[4];
+  std::snprintf(buffer, sizeof(buffer), "%02x", value);
+  return buffer;
+}
+
+}  // namespace
+
+Text ReportLine(const LoggedReport& report, Nanos origin) {
+  const Nanos since = report.time > origin ? report.time - origin : Nanos{0};
+  const long long ms = std::chrono::duration_cast<Millis>(since).count();
+  char stamp[32];
+  std::snprintf(stamp, sizeof(stamp), "%7lld ms ", ms);
+  std::string line = stamp;
+  for (std::uint8_t byte : report.bytes) line += " " + HexByte(byte);
+  return Ascii(line);
+}
+
+std::vector<Text> StateSummary(const VirtualMouseState& state, std::size_t protocolErrors) {
+  std::vector<Text> lines;
+  const std::size_t stage = state.activeStage;
+  std::string dpi = "DPI stage " + std::to_string(stage + 1) + " of " + std::to_string(state.dpiCode.size());
+  if (stage < state.dpiCode.size()) {
+    const std::uint8_t code = state.dpiCode[stage];
+    dpi += ": " + std::to_string(protocol::DpiOfCode(code)) + " DPI (code " + std::to_string(code) + ")";
+  }
+  dpi += ", enabled:";
+  for (std::size_t s = 0; s < state.dpiCode.size(); ++s) {
+    if ((state.enableMask >> s) & 1U) dpi += " " + std::to_string(s + 1);
+  }
+  lines.push_back(Ascii(dpi));
+
+  lines.push_back(Ascii("LED code " + std::to_string(state.ledCode) + ", wheel " + std::to_string(state.wheel) +
+                        ", fire time " + std::to_string(state.fireTimeUnits * 8) + " ms, report rate step " +
+                        std::to_string(state.reportRate)));
+
+  std::string buttons = "Device function of buttons 1-6:";
+  for (std::uint8_t function : state.buttonFunction) buttons += " " + std::to_string(function);
+  lines.push_back(Ascii(buttons));
+
+  std::string keys = "Keys held:";
+  bool anyKey = false;
+  for (std::uint8_t key : state.heldKeys) {
+    if (key == 0) continue;
+    keys += " " + HexByte(key);
+    anyKey = true;
+  }
+  if (!anyKey) keys += " none";
+  static constexpr const char* kButtonNames[] = {"left", "right", "middle"};
+  keys += "; mouse buttons held:";
+  bool anyButton = false;
+  for (unsigned bit = 0; bit < 3; ++bit) {
+    if ((state.mouseButtons >> bit) & 1U) continue;  // active low
+    keys += " " + std::string(kButtonNames[bit]);
+    anyButton = true;
+  }
+  if (!anyButton) keys += " none";
+  lines.push_back(Ascii(keys));
+
+  std::string errors = "Protocol errors: " + std::to_string(protocolErrors);
+  if (state.exitSeen) errors += "; driver exit received";
+  lines.push_back(Ascii(errors));
+  return lines;
+}
+
+std::optional<int> DpiStageButton(const VirtualMouseState& state) {
+  for (std::uint8_t wanted : {kDeviceDpiCycle, kDeviceDpiUp, kDeviceDpiDown}) {
+    for (std::size_t b = 0; b < state.buttonFunction.size(); ++b) {
+      if (state.buttonFunction[b] == wanted) return static_cast<int>(b + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+std::size_t ReportLines::Add(Text line) {
+  lines_.push_back(std::move(line));
+  std::size_t dropped = 0;
+  while (lines_.size() > capacity_) {
+    lines_.pop_front();
+    ++dropped;
+  }
+  return dropped;
+}
+
+bool ReportMailbox::Push(LoggedReport report) {
+  std::lock_guard lock(mutex_);
+  waiting_.push_back(std::move(report));
+  while (waiting_.size() > capacity_) {
+    waiting_.pop_front();
+    ++dropped_;
+  }
+  if (wake_pending_) return false;
+  wake_pending_ = true;
+  return true;
+}
+
+ReportMailbox::Batch ReportMailbox::Take() {
+  std::lock_guard lock(mutex_);
+  Batch batch;
+  batch.reports.assign(std::make_move_iterator(waiting_.begin()), std::make_move_iterator(waiting_.end()));
+  batch.dropped = dropped_;
+  waiting_.clear();
+  dropped_ = 0;
+  wake_pending_ = false;
+  return batch;
+}
+
+}  // namespace zlv::demo

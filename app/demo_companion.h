@@ -1,0 +1,77 @@
+// The demo build's companion window, its decisions without the window: the
+// lines it shows for the feature reports the virtual mouse receives and for
+// the mouse's state, which button moves the DPI stage, and the queue that
+// carries reports from the threads that send them to the window's thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/text.h"
+#include "device/virtual_mouse.h"
+
+namespace zlv::demo {
+
+// Report lines kept in the window: older ones are dropped.
+inline constexpr std::size_t kReportLinesKept = 500;
+
+// "   1234 ms  07 10 01 00 00 00 00 00": the time since `origin` in whole
+// milliseconds (right-aligned to seven places; a time before the origin shows
+// as 0) and every byte of the report in hex.
+Text ReportLine(const LoggedReport& report, Nanos origin);
+
+// A few lines on what the mouse holds now: the DPI stage and its DPI, the
+// enabled stages, the LED code, the device function of each button, held
+// keys and mouse buttons, and the protocol errors seen so far.
+std::vector<Text> StateSummary(const VirtualMouseState& state, std::size_t protocolErrors);
+
+// The hardware button (1..6) whose device function steps the DPI stage
+// (cycle first, then up, then down), or nothing when no button holds one.
+std::optional<int> DpiStageButton(const VirtualMouseState& state);
+
+// The report lines of the window, newest last, at most `capacity` of them.
+class ReportLines {
+ public:
+  explicit ReportLines(std::size_t capacity = kReportLinesKept) : capacity_(capacity) {}
+  // Adds a line; the value is how many of the oldest lines were dropped to
+  // make room (the window deletes as many from the top of its list).
+  std::size_t Add(Text line);
+  const std::deque<Text>& Lines() const { return lines_; }
+
+ private:
+  std::size_t capacity_;
+  std::deque<Text> lines_;
+};
+
+// Reports on their way from other threads to the window's thread. Push may be
+// called from any thread; it says when the window must be woken (once until
+// the next Take), so a burst of reports costs one posted message. At most
+// `capacity` reports wait: beyond that the oldest are dropped and counted.
+class ReportMailbox {
+ public:
+  explicit ReportMailbox(std::size_t capacity = kReportLinesKept) : capacity_(capacity) {}
+
+  // True when the caller must wake the window's thread.
+  bool Push(LoggedReport report);
+
+  struct Batch {
+    std::vector<LoggedReport> reports;  // oldest first
+    std::size_t dropped = 0;            // lost to the bound since the last Take
+  };
+  // Everything waiting; later pushes wake the window again.
+  Batch Take();
+
+ private:
+  std::mutex mutex_;
+  std::size_t capacity_;
+  std::deque<LoggedReport> waiting_;
+  std::size_t dropped_ = 0;
+  bool wake_pending_ = false;
+};
+
+}  // namespace zlv::demo
