@@ -123,3 +123,19 @@ ReportMailbox::Batch ReportMailbox::Take() {
 }
 
 }  // namespace zlv::demo
+
+namespace zlv::demo {
+
+std::optional<int> ParseRunSeconds(TextView value) {
+  value = TrimBlanks(value);
+  if (value.empty() || value.size() > 5) return std::nullopt;
+  int seconds = 0;
+  for (char16_t c : value) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    seconds = seconds * 10 + (c - u'0');
+  }
+  if (seconds < 1 || seconds > 86400) return std::nullopt;
+  return seconds;
+}
+
+}  // namespace zlv::demo

@@ -75,3 +75,11 @@ class ReportMailbox {
 };
 
 }  // namespace zlv::demo
+
+namespace zlv::demo {
+
+// The demo's run time limit from its environment value: whole seconds, 1 to
+// 86400. Nothing (no limit) for an empty, non-numeric or out-of-range value.
+std::optional<int> ParseRunSeconds(TextView value);
+
+}  // namespace zlv::demo

@@ -116,3 +116,18 @@ TEST(DemoReportMailbox, WakesOncePerBatchAndBoundsTheWaitingReports) {
 
 }  // namespace
 }  // namespace zlv::demo
+
+namespace zlv::demo {
+namespace {
+
+TEST(DemoRunSeconds, AcceptsWholeSecondsInRange) {
+  const std::pair<const char16_t*, std::optional<int>> cases[] = {
+      {u"5", 5},           {u" 12 ", 12},         {u"86400", 86400},      {u"0", std::nullopt},
+      {u"86401", std::nullopt}, {u"", std::nullopt}, {u"-3", std::nullopt}, {u"2.5", std::nullopt},
+      {u"99999999999", std::nullopt}, {u"abc", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(ParseRunSeconds(text), expected) << ToUtf8(text);
+}
+
+}  // namespace
+}  // namespace zlv::demo

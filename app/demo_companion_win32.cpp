@@ -1,0 +1,299 @@
+#include "app/demo_companion_win32.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/text_win32.h"
+#include "ui/picture_win32.h"
+
+namespace zlv::demo {
+
+namespace {
+
+// Posted to the window when reports wait in the mailbox. The first parameter
+// stays 0: the main window's key filter swallows some other values.
+constexpr UINT kReportsWaiting = WM_APP + 0x51;
+
+constexpr int kMargin = 10;
+constexpr int kRowHeight = 28;
+constexpr int kClientWidth = 560;
+constexpr int kClientHeight = 620;
+
+bool RegisterCompanionClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &DefWindowProcW;  // replaced per window below
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kCompanionClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
+           int width, int height, int id, HFONT font) {
+  HWND child = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  if (child != nullptr && font != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return child;
+}
+
+}  // namespace
+
+CompanionWindow::CompanionWindow(VirtualMouse& mouse, VirtualHidSystem& hid, Clock& clock, Nanos origin)
+    : mouse_(mouse), hid_(hid), clock_(clock), origin_(origin) {}
+
+CompanionWindow::~CompanionWindow() {
+  if (observing_) mouse_.SetReportObserver(nullptr);
+  Close();
+  if (font_ != nullptr) DeleteObject(font_);
+  if (fixed_font_ != nullptr) DeleteObject(fixed_font_);
+}
+
+void CompanionWindow::Observe() {
+  if (observing_) return;
+  observing_ = true;
+  std::shared_ptr<Inbox> inbox = inbox_;
+  mouse_.SetReportObserver([inbox](const LoggedReport& report) {
+    if (!inbox->mailbox.Push(report)) return;
+    HWND window = inbox->window.load();
+    if (window != nullptr) PostMessageW(window, kReportsWaiting, 0, 0);
+  });
+}
+
+bool CompanionWindow::Open(HWND mainWindow) {
+  if (hwnd_ != nullptr) return true;
+  if (!RegisterCompanionClass()) return false;
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  // Beside the main window when the screen has room, else at the screen's
+  // right edge.
+  int x = 40;
+  int y = 40;
+  if (mainWindow != nullptr) {
+    RECT main{};
+    GetWindowRect(mainWindow, &main);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    x = std::max(0, std::min(static_cast<int>(main.right) + 8, screenWidth - width));
+    y = std::max(0, static_cast<int>(main.top) + 30);
+  }
+  // Not owned by the main window: it keeps its own taskbar entry and stays
+  // when the main window hides to the tray.
+  hwnd_ = CreateWindowExW(0, kCompanionClass, kCompanionTitle, style, x, y, width, height, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  if (hwnd_ == nullptr) return false;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CompanionWindow::WindowProc));
+  CreateControls();
+  inbox_->window.store(hwnd_);
+  Refresh();
+  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  UpdateWindow(hwnd_);
+  return true;
+}
+
+void CompanionWindow::Close() {
+  inbox_->window.store(nullptr);
+  if (hwnd_ == nullptr) return;
+  HWND window = hwnd_;
+  hwnd_ = nullptr;
+  report_list_ = nullptr;
+  state_list_ = nullptr;
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  DestroyWindow(window);
+}
+
+void CompanionWindow::CreateControls() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (font_ == nullptr && SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  if (fixed_font_ == nullptr) {
+    fixed_font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+  }
+  HFONT font = font_ != nullptr ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+
+  int y = kMargin;
+  for (int b = 1; b <= kHardwareButtonCount; ++b) {
+    const std::wstring label = L"Button " + std::to_wstring(b);
+    Child(hwnd_, L"STATIC", label.c_str(), SS_LEFT, kMargin, y + 4, 70, 18, -1, font);
+    Child(hwnd_, L"BUTTON", L"Click", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 80, y, 90, 24, kClickButtonId + b - 1,
+          font);
+    Child(hwnd_, L"BUTTON", L"Hold", BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_TABSTOP, kMargin + 180, y, 90, 24,
+          kHoldButtonId + b - 1, font);
+    y += kRowHeight;
+  }
+  Child(hwnd_, L"BUTTON", L"Next DPI stage", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 300, kMargin, 150, 24,
+        kNextDpiStageId, font);
+  Child(hwnd_, L"BUTTON", L"Unplug mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 300, kMargin + kRowHeight, 150,
+        24, kUnplugId, font);
+
+  y += 6;
+  Child(hwnd_, L"STATIC", L"The mouse holds:", SS_LEFT, kMargin, y, 300, 18, -1, font);
+  y += 20;
+  const int stateHeight = 92;
+  state_list_ = Child(hwnd_, L"LISTBOX", L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER, kMargin, y,
+                      kClientWidth - 2 * kMargin, stateHeight, kStateListId, font);
+  y += stateHeight + 8;
+  Child(hwnd_, L"STATIC", L"Feature reports received (ms since start, bytes in hex; newest last):", SS_LEFT,
+        kMargin, y, kClientWidth - 2 * kMargin, 18, -1, font);
+  y += 20;
+  report_list_ = Child(hwnd_, L"LISTBOX", L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL,
+                       kMargin, y, kClientWidth - 2 * kMargin, kClientHeight - y - kMargin, kReportListId,
+                       fixed_font_ != nullptr ? fixed_font_ : font);
+}
+
+LRESULT CALLBACK CompanionWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CompanionWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CompanionWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kReportsWaiting:
+      Refresh();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      // The program goes on without its companion.
+      Close();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+void CompanionWindow::OnCommand(int id, int) {
+  if (id >= kClickButtonId && id < kClickButtonId + kHardwareButtonCount) {
+    Click(id - kClickButtonId + 1);
+  } else if (id >= kHoldButtonId && id < kHoldButtonId + kHardwareButtonCount) {
+    HWND hold = GetDlgItem(hwnd_, id);
+    SetHeld(id - kHoldButtonId + 1, SendMessageW(hold, BM_GETCHECK, 0, 0) == BST_CHECKED);
+  } else if (id == kNextDpiStageId) {
+    NextDpiStage();
+  } else if (id == kUnplugId) {
+    Unplug();
+  }
+}
+
+void CompanionWindow::Click(int hardwareButton) {
+  mouse_.PressButton(hardwareButton);
+  mouse_.ReleaseButton(hardwareButton);
+  // A click ends a hold of the same button.
+  if (hwnd_ != nullptr) {
+    SendDlgItemMessageW(hwnd_, kHoldButtonId + hardwareButton - 1, BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+  ShowState();
+}
+
+void CompanionWindow::SetHeld(int hardwareButton, bool held) {
+  if (held) {
+    mouse_.PressButton(hardwareButton);
+  } else {
+    mouse_.ReleaseButton(hardwareButton);
+  }
+  if (hwnd_ != nullptr) {
+    SendDlgItemMessageW(hwnd_, kHoldButtonId + hardwareButton - 1, BM_SETCHECK,
+                        held ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  ShowState();
+}
+
+void CompanionWindow::NextDpiStage() {
+  if (const std::optional<int> button = DpiStageButton(mouse_.State())) Click(*button);
+}
+
+void CompanionWindow::Unplug() {
+  // The removal notifications reach the main window, which ends the program.
+  hid_.UnplugMouse();
+  if (hwnd_ != nullptr) {
+    for (int id : {kNextDpiStageId, kUnplugId}) EnableWindow(GetDlgItem(hwnd_, id), FALSE);
+    for (int b = 0; b < kHardwareButtonCount; ++b) {
+      EnableWindow(GetDlgItem(hwnd_, kClickButtonId + b), FALSE);
+      EnableWindow(GetDlgItem(hwnd_, kHoldButtonId + b), FALSE);
+    }
+  }
+}
+
+void CompanionWindow::Refresh() {
+  const ReportMailbox::Batch batch = inbox_->mailbox.Take();
+  if (report_list_ != nullptr && (!batch.reports.empty() || batch.dropped > 0)) {
+    SendMessageW(report_list_, WM_SETREDRAW, FALSE, 0);
+    auto add = [&](Text line) {
+      const std::wstring wide = ToWide(line);
+      std::size_t drop = lines_.Add(std::move(line));
+      SendMessageW(report_list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+      for (; drop > 0; --drop) SendMessageW(report_list_, LB_DELETESTRING, 0, 0);
+    };
+    if (batch.dropped > 0) {
+      add(Ascii("(" + std::to_string(batch.dropped) + " reports not shown)"));
+    }
+    for (const LoggedReport& report : batch.reports) add(ReportLine(report, origin_));
+    const LRESULT count = SendMessageW(report_list_, LB_GETCOUNT, 0, 0);
+    if (count > 0) SendMessageW(report_list_, LB_SETTOPINDEX, static_cast<WPARAM>(count - 1), 0);
+    SendMessageW(report_list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(report_list_, nullptr, TRUE);
+  }
+  ShowState();
+}
+
+void CompanionWindow::ShowState() {
+  if (hwnd_ == nullptr) return;
+  const VirtualMouseState state = mouse_.State();
+  if (state_list_ != nullptr) {
+    SendMessageW(state_list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(state_list_, LB_RESETCONTENT, 0, 0);
+    for (const Text& line : StateSummary(state, mouse_.ProtocolErrors().size())) {
+      const std::wstring wide = ToWide(line);
+      SendMessageW(state_list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    SendMessageW(state_list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(state_list_, nullptr, TRUE);
+  }
+  if (hid_.MousePlugged()) {
+    EnableWindow(GetDlgItem(hwnd_, kNextDpiStageId), DpiStageButton(state).has_value());
+  }
+}
+
+bool SaveWindowPicture(HWND window, TextView path) {
+  int width = 0;
+  int height = 0;
+  if (window != nullptr) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+  } else {
+    width = GetSystemMetrics(SM_CXSCREEN);
+    height = GetSystemMetrics(SM_CYSCREEN);
+  }
+  ui::SkinPicture picture = ui::SkinPicture::Blank(width, height);
+  if (picture.Empty()) return false;
+  HDC source = window != nullptr ? GetWindowDC(window) : GetDC(nullptr);
+  if (source == nullptr) return false;
+  HDC memory = CreateCompatibleDC(source);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  const BOOL copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY | CAPTUREBLT);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  GdiFlush();
+  if (!copied) return false;
+  ui::GdiplusSession gdiplus;
+  return gdiplus.Started() && ui::SavePicture(picture.Pixels(), path, ui::PictureFormat::Png);
+}
+
+}  // namespace zlv::demo

@@ -1,0 +1,87 @@
+// The demo build's companion window: a plain top-level window beside the main
+// window that plays the user's hand on the virtual mouse (click or hold each
+// of the six buttons, step the DPI stage, unplug the mouse) and shows the
+// feature reports the mouse receives and what it now holds.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+#include "app/demo_companion.h"
+#include "base/clock.h"
+#include "base/text.h"
+#include "device/virtual_hid_system.h"
+#include "device/virtual_mouse.h"
+
+namespace zlv::demo {
+
+inline constexpr const wchar_t* kCompanionTitle = L"ZLV_GMouse demo: virtual mouse";
+inline constexpr const wchar_t* kCompanionClass = L"ZlvDemoCompanion";
+
+// Control ids (for tests and scripts that drive the window).
+inline constexpr int kClickButtonId = 1001;  // + hardware button - 1
+inline constexpr int kHoldButtonId = 1011;   // + hardware button - 1
+inline constexpr int kNextDpiStageId = 1020;
+inline constexpr int kUnplugId = 1021;
+inline constexpr int kStateListId = 1030;
+inline constexpr int kReportListId = 1031;
+
+class CompanionWindow {
+ public:
+  // `origin` is the time the report lines count from.
+  CompanionWindow(VirtualMouse& mouse, VirtualHidSystem& hid, Clock& clock, Nanos origin);
+  ~CompanionWindow();
+  CompanionWindow(const CompanionWindow&) = delete;
+  CompanionWindow& operator=(const CompanionWindow&) = delete;
+
+  // Starts taking the mouse's reports; they wait until the window shows them.
+  void Observe();
+
+  // Opens the window beside `mainWindow` (or at the top left without one).
+  bool Open(HWND mainWindow);
+  HWND hwnd() const { return hwnd_; }
+  void Close();
+
+  // The window's actions (its buttons call these).
+  void Click(int hardwareButton);
+  void SetHeld(int hardwareButton, bool held);
+  void NextDpiStage();
+  void Unplug();
+
+  // Shows whatever reports wait, and the mouse's state.
+  void Refresh();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void OnCommand(int id, int notifyCode);
+  void ShowState();
+
+  VirtualMouse& mouse_;
+  VirtualHidSystem& hid_;
+  Clock& clock_;
+  Nanos origin_;
+  // Shared with the mouse's observer, which runs on the threads that send
+  // reports and may outlive this object by a call in progress.
+  struct Inbox {
+    ReportMailbox mailbox;
+    std::atomic<HWND> window{nullptr};  // where to post the wake-up
+  };
+  std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();
+  ReportLines lines_;
+  bool observing_ = false;
+  HWND hwnd_ = nullptr;
+  HWND report_list_ = nullptr;
+  HWND state_list_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT fixed_font_ = nullptr;
+};
+
+// Writes what `window` shows (the whole screen for a null window) to a PNG
+// file. False when nothing could be captured or written.
+bool SaveWindowPicture(HWND window, TextView path);
+
+}  // namespace zlv::demo
