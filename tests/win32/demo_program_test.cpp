@@ -1,0 +1,118 @@
+// ZLV_GMouse_demo.exe as a user meets it: the program comes up over the
+// virtual mouse with the companion window beside it, the companion lists the
+// settings sent at start-up, and unplugging the mouse ends the program. Run
+// unattended, it ends by itself and leaves its screenshots.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/demo_companion_win32.h"
+#include "tests/support/test_support.h"
+#include "tests/win32/program_image_win32.h"
+
+namespace zlv {
+namespace {
+
+namespace fs = std::filesystem;
+
+void CopyDemo(const fs::path& to) {
+  const fs::path bin = testing::BinDir();
+  for (const char* file : {"ZLV_GMouse_demo.exe", "config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
+    if (fs::exists(bin / file)) fs::copy_file(bin / file, to / file);
+  }
+  if (fs::exists(bin / "skins")) fs::copy(bin / "skins", to / "skins", fs::copy_options::recursive);
+}
+
+class DemoProcess {
+ public:
+  ~DemoProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+  }
+  bool Start(const fs::path& exe) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    started_ = CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              exe.parent_path().wstring().c_str(), &startup, &info_) != FALSE;
+    return started_;
+  }
+  // The exit code, or STILL_ACTIVE when it has not ended within the time.
+  DWORD WaitForExit(DWORD milliseconds) {
+    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+  // The companion window once it shows.
+  HWND WaitForCompanion() {
+    for (int i = 0; i < 200; ++i) {
+      for (HWND w = FindWindowExW(nullptr, nullptr, demo::kCompanionClass, demo::kCompanionTitle); w != nullptr;
+           w = FindWindowExW(nullptr, w, demo::kCompanionClass, demo::kCompanionTitle)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == info_.dwProcessId && IsWindowVisible(w)) return w;
+      }
+      if (WaitForExit(50) != STILL_ACTIVE) return nullptr;
+    }
+    return nullptr;
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+};
+
+// Sets an environment value for the programs this process starts.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+    SetEnvironmentVariableW(name, value.c_str());
+  }
+  ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
+
+ private:
+  const wchar_t* name_;
+};
+
+TEST(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
+  HWND companion = demo.WaitForCompanion();
+  ASSERT_NE(companion, nullptr) << "no companion window";
+
+  // The settings pushed at start-up reach the mouse and the list.
+  HWND reports = GetDlgItem(companion, demo::kReportListId);
+  LRESULT count = 0;
+  for (int i = 0; i < 100 && count == 0; ++i, Sleep(20)) count = SendMessageW(reports, LB_GETCOUNT, 0, 0);
+  EXPECT_GT(count, 0);
+
+  PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u) << "the program did not end after the unplug";
+}
+
+TEST(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  const fs::path screen = dir.path() / L"screen.png";
+  const fs::path main = dir.path() / L"main.png";
+  ScopedEnvironment seconds(L"ZLV_DEMO_SECONDS", L"1");
+  ScopedEnvironment screenshot(L"ZLV_DEMO_SCREENSHOT", screen.wstring());
+  ScopedEnvironment mainScreenshot(L"ZLV_DEMO_MAIN_SCREENSHOT", main.wstring());
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
+  EXPECT_EQ(demo.WaitForExit(15000), 0u);
+  for (const fs::path& picture : {screen, main}) {
+    ASSERT_TRUE(fs::exists(picture)) << picture.string();
+    EXPECT_EQ(testing::ReadBytes(picture).substr(0, 4), "\x89PNG");
+  }
+}
+
+}  // namespace
+}  // namespace zlv
