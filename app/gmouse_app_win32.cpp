@@ -11,6 +11,7 @@
 #include "base/text_win32.h"
 #include "settings/ini_file.h"
 #include "settings/profile_settings.h"
+#include "ui/picture_win32.h"
 
 namespace zlv {
 
@@ -72,10 +73,16 @@ bool CZLV_GMouseApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   // Nothing is kept in the registry: all settings live in config.ini.
+  // Pictures are decoded with GDI+ while the program runs.
+  ui::GdiplusSession gdiplus;
   CZLV_GMouseDlg dialog(exe_dir_, composition_);
   SetMainWindow(&dialog);
   dialog.DoModal();
+  // The modal loop is over: the window is gone. The worker threads stop here,
+  // before the process ends, rather than being cut off by its end.
+  dialog.EndRun();
   SetMainWindow(nullptr);
+  if (composition_.onExit) composition_.onExit();
   return false;
 }
 

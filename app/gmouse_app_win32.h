@@ -9,7 +9,11 @@
 #include "device/device_link.h"
 #include "device/hid_system.h"
 #include "device/hid_transport.h"
+#include "device/system_settings.h"
+#include "app/message_box.h"
 #include "app/win_framework_win32.h"
+#include "base/file_store.h"
+#include "macro/program_launcher.h"
 #include "base/text.h"
 
 namespace zlv {
@@ -30,6 +34,13 @@ struct AppComposition {
   // its companion window here), and before the process ends.
   std::function<void(HWND mainWindow)> onMainWindowReady;
   std::function<void()> onExit;
+  // Services that tests replace; left null, the program's own: the message
+  // boxes owned by the main window, SystemParametersInfoW, the disk, programs
+  // started from the system folder.
+  MessageBoxes* messages = nullptr;
+  SystemSettings* system = nullptr;
+  FileStore* files = nullptr;
+  ProgramLauncher* launcher = nullptr;
 };
 
 // The named mutex that marks a running instance.

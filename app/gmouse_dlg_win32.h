@@ -1,41 +1,30 @@
 // The main window: a modal dialog (template 102) that lives for the whole run.
 //
-// OnInitDialog brings the program up in a fixed order; each step that belongs
-// to another piece of the program is a virtual hook below, called at its
-// place in that order:
-//
-//   1  the dialog's own initialisation
-//   2  ClearHandOverFlags           the reader/player flags
-//   3  StartWorkerThreads           input reader, then macro player
-//   4  the about item of the system menu            (done here)
-//   5  the big icon                                 (done here)
-//   6  LoadSettings                 ConfigPath, [Init] CurConfig, ...
-//   7    ... the UI language from [Init] VER_SEL    (done here, UiLanguage())
-//   8    ... LoadProfile(ConfigPath, CurrentProfile, false)
-//   9  the window title in the UI language          (done here)
-//  10  SkinsDir                                     (done here)
-//  11  LoadSkinLayouts              main, colour, advanced; false = the
-//                                   program was shut down, stop here
-//  12  CreateAdvancedPageControls   the four child-control objects
-//  13  LoadWarningLayout
-//  14  ApplyWindowShape             window region, RepaintRegion, page size
-//  15  LoadMacroFiles               user file of the language, constMacro.dat
-//  16  ResetEditorState             function-menu flag, selected macro line
-//  17  LoadMenus                    both owner-drawn menus in the UI language
-//  18  ScanForMouse                 DevicePresent = ScanDevice()
-//  19  without the mouse: ShowPlugInMessage, then the shutdown steps (the
-//      window is destroyed and the modal loop ends)
-//  20  with it: 5 ms, PushAllSettings, AddTrayIcon
-//  21  true: default focus
+// The order in which the program comes up, and its one orderly end, live in
+// the portable AppCore (app/app_core.h); this window is the core's
+// MainWindowHost and carries out the window-side steps: the about item, the
+// icon and title, the window shape, the owner-drawn menus, the device
+// notifications and the tray icon. Its handlers stay thin: each message
+// becomes a call into the core or into the portable decisions of
+// app/shell_commands.h.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <span>
 
+#include "app/app_core.h"
 #include "app/gmouse_app_win32.h"
+#include "app/tray_icon_win32.h"
 #include "app/win_framework_win32.h"
 #include "base/text.h"
+#include "macro/keyboard_hook_win32.h"
+#include "macro/macro_recorder.h"
+#include "macro/utc_clock_win32.h"
+#include "ui/picture_win32.h"
+#include "ui/zlv_menu_win32.h"
 
 namespace zlv {
 
@@ -50,89 +39,100 @@ enum class RecorderVerdict {
   kNotRecording,  // go on with the context menu step and the key filter
   kSwallowed,     // the recorder took the message
   kPassOn,        // hand it straight to the dialog, past the key filter
+  kFilter,        // recorded: go on with the key filter
 };
 
-class CZLV_GMouseDlg : public win::Dialog {
+class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
  public:
   CZLV_GMouseDlg(Text exeDir, AppComposition composition);
   ~CZLV_GMouseDlg() override;
 
-  // The only orderly end of the program: tray icon removed, exit report
-  // sent, Windows pointer speed back to 10, window destroyed (the modal loop
-  // then ends and the process exits).
+  // The only orderly end of the program (AppCore::ShutDownDriver): tray icon
+  // removed, exit report sent, Windows pointer speed back to 10, window
+  // destroyed (the modal loop then ends and the process exits).
   void ShutDownDriver();
+
+  // Stops and joins the worker threads; called once the modal loop is over.
+  void EndRun();
 
   // Recorder, context menu, then the key filter (Escape and Enter key-downs
   // and every message with first parameter 0x79 are swallowed).
   bool PreTranslateMessage(MSG& msg) override;
 
+  // The record control's action: starts or stops recording into the macro
+  // selected in `macroNames` (see MacroRecorder::Toggle). While recording, the
+  // keyboard hook is put in place again every kRehookInterval: Windows removes
+  // a low-level hook without notice when its procedure once took too long.
+  bool ToggleRecording(std::span<const Text> macroNames, int selection);
+  static constexpr UINT kRehookInterval = 1000;  // ms
+  bool Recording() const;
+
   HICON icon() const { return icon_; }
   const Text& ExeDir() const { return exe_dir_; }
-  const Text& ConfigPath() const { return config_path_; }
-  const Text& SkinsDir() const { return skins_dir_; }
-  std::int32_t UiLanguage() const { return ui_language_; }
+  std::int32_t UiLanguage() const;
   const AppComposition& composition() const { return composition_; }
+  // Null before the initialisation.
+  AppCore* core() { return core_.get(); }
+  const TrayIcon& trayIcon() const { return tray_; }
+  ui::CZlvMenu& trayMenu() { return tray_menu_; }
+  ui::CZlvMenu& contextMenu() { return context_menu_; }
+  // The size of the mask picture: every page is drawn at this size.
+  SIZE PageSize() const { return page_size_; }
+  const EventListModel& eventList() const { return event_list_; }
+
+  // --- MainWindowHost ---
+  // A separator and "&About ZLV_GMouse..." (id 0x10) at the end of the system menu.
+  void AddAboutMenuItem() override;
+  // WM_SETICON ICON_BIG with the application icon (the small icon is not set).
+  void SetBigIcon() override;
+  void SetTitle(TextView title) override;
+  void AllocateAdvancedControls() override {}
+  void ApplyWindowShape(TextView maskPath) override;
+  void LoadMenus(std::int32_t uiLanguage) override;
+  NotifyTarget NotificationTarget() override;
+  void AddTrayIcon() override;
+  void RemoveTrayIcon() override;
+  void DestroyWindow() override;
+  void Invalidate() override;
 
  protected:
   bool OnInitDialog() override;
   bool OnCommand(WORD id, WORD notifyCode, HWND control) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-  // --- Initialisation hooks, in their order (see the top of this file). ---
-  virtual void ClearHandOverFlags() {}
-  virtual void StartWorkerThreads() {}
-  // Steps 6 to 8. The default reads only the UI language, which the title needs.
-  virtual void LoadSettings();
-  // False when a missing layout file has already shut the program down.
-  virtual bool LoadSkinLayouts() { return true; }
-  virtual void CreateAdvancedPageControls() {}
-  virtual void LoadWarningLayout() {}
-  virtual void ApplyWindowShape() {}
-  virtual void LoadMacroFiles() {}
-  virtual void ResetEditorState() {}
-  virtual void LoadMenus() {}
-  // DevicePresent. Until the HID layer is wired in, the mouse counts as found.
-  virtual bool ScanForMouse() { return true; }
-  virtual void ShowPlugInMessage() {}
-  virtual void PushAllSettings() {}
-
-  // --- Tray and shutdown hooks. ---
-  virtual void AddTrayIcon() {}
-  virtual void RemoveTrayIcon() {}
-  // The exit report; only called when the feature collection is open.
-  virtual bool FeatureCollectionOpen() { return false; }
-  virtual void SendDriverExitCommand() {}
-  // If the pointer speed can be read, set it to 10 (the Windows default).
-  virtual void ResetWindowsPointerSpeed() {}
-
-  // --- Pre-translation hooks. ---
-  virtual RecorderVerdict PreTranslateRecorder(MSG&) { return RecorderVerdict::kNotRecording; }
+  // The recorder's step of the pre-translation.
+  virtual RecorderVerdict PreTranslateRecorder(MSG& msg);
   // A right-button release over the event list on the advanced page.
   virtual bool PreTranslateContextMenu(MSG&) { return false; }
 
-  // Paints the client area. Until the skin painter is in, a plain background.
+  // Paints the client area: the main page's normal picture at (0, 0), cut by
+  // the window's shape.
   virtual void Paint(HDC dc, const RECT& client);
 
-  void SetUiLanguage(std::int32_t language) { ui_language_ = language; }
-
-  // Window-side steps of the start-up, usable by whoever drives the order
-  // (they match the window host the application core calls).
-  // A separator and "&About ZLV_GMouse..." (id 0x10) at the end of the system menu.
-  void AddAboutMenuItem();
-  // WM_SETICON ICON_BIG with the application icon (the small icon is not set).
-  void SetBigIcon();
-  void SetTitle(TextView title);
-
  private:
+  struct Platform;
+
   void ShowAndRestore();
   void HideToTray();
+  void OpenTrayMenu();
 
   Text exe_dir_;
   AppComposition composition_;
-  Text config_path_;
-  Text skins_dir_;
-  std::int32_t ui_language_ = 0;
   HICON icon_ = nullptr;
+  ui::GdiplusSession gdiplus_;
+  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<AppCore> core_;
+  ui::CZlvMenu context_menu_;
+  ui::CZlvMenu tray_menu_;
+  TrayIcon tray_;
+  SIZE page_size_{0, 0};
+
+  // Macro recording: the hook posts every keystroke to this window's handle.
+  EventListModel event_list_;
+  SystemUtcClock utc_clock_;
+  std::unique_ptr<WindowKeyMessageSink> key_sink_;
+  std::unique_ptr<LowLevelKeyboardHook> hook_;
+  std::unique_ptr<MacroRecorder> recorder_;
 };
 
 }  // namespace zlv

@@ -1,9 +1,12 @@
-// The window layer and the main window skeleton, run in this process with
-// the templates of the built program: the modal loop's pre-translation, the
-// key filter, the initialisation order and shutdown, closing to the tray.
+// The main window in this process, with the templates of the built program,
+// the staged data copied into a folder of its own and the virtual mouse behind
+// the HID layer: start-up to the tray icon, the tray, the system menu and the
+// about box, the key filter, power and device events, the window's shape, the
+// owner-drawn tray menu and the keyboard capture while recording.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dbt.h>
 
 #include <filesystem>
 #include <functional>
@@ -12,15 +15,23 @@
 #include <vector>
 
 #include "app/gmouse_dlg_win32.h"
+#include "app/shell_commands.h"
+#include "app/tray_icon_win32.h"
 #include "app/win_framework_win32.h"
 #include "base/text_win32.h"
+#include "device/hid_system_win32.h"
+#include "device/system_settings.h"
+#include "device/virtual_hid_system.h"
+#include "device/virtual_mouse.h"
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
 #include "tests/win32/program_image_win32.h"
+#include "ui/picture_win32.h"
 
 namespace zlv {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
 // Posted by the tests after their messages: when it arrives, everything
@@ -36,65 +47,36 @@ class ProgramResources : public ::testing::Test {
   void TearDown() override { win::SetResourceModule(nullptr); }
 };
 
-// The main window with every hook recorded. A script runs once the window is
-// up (after the initialisation), posted as the first message of the loop.
-class RecordingMainDialog : public CZLV_GMouseDlg {
+class RecordingMessages final : public MessageBoxes {
  public:
-  explicit RecordingMainDialog(Text exeDir) : CZLV_GMouseDlg(std::move(exeDir), AppComposition{}) {}
+  void Show(TextView text) override { shown.emplace_back(text); }
+  std::vector<Text> shown;
+};
 
-  std::vector<std::string> calls;
-  std::vector<UINT> pretranslated;     // key messages the recorder step saw
-  std::vector<UINT> dispatched_keys;   // key messages that reached the window
-  bool mouse_present = true;
-  bool skins_present = true;
+class NoLaunch final : public ProgramLauncher {
+ public:
+  bool Launch(TextView) override { return false; }
+};
+
+// The main window with a script that runs once it is up (posted by the
+// composition's ready hook as the first message of the loop), and a record
+// of the key, draw and measure messages that reached it.
+class ScriptedMainDialog : public CZLV_GMouseDlg {
+ public:
+  using CZLV_GMouseDlg::CZLV_GMouseDlg;
+
+  std::vector<UINT> dispatched_keys;
+  int draw_items = 0;
+  int measure_items = 0;
   bool probe_seen = false;
   bool visible_at_probe = false;
-  std::function<void(RecordingMainDialog&)> on_probe;
+  std::function<void(ScriptedMainDialog&)> on_probe;
 
  protected:
-  void ClearHandOverFlags() override { calls.push_back("flags"); }
-  void StartWorkerThreads() override { calls.push_back("threads"); }
-  void LoadSettings() override {
-    calls.push_back("settings");
-    CZLV_GMouseDlg::LoadSettings();
-  }
-  bool LoadSkinLayouts() override {
-    calls.push_back("skins");
-    if (!skins_present) ShutDownDriver();
-    return skins_present;
-  }
-  void CreateAdvancedPageControls() override { calls.push_back("controls"); }
-  void LoadWarningLayout() override { calls.push_back("warning"); }
-  void ApplyWindowShape() override { calls.push_back("shape"); }
-  void LoadMacroFiles() override { calls.push_back("macros"); }
-  void ResetEditorState() override { calls.push_back("editor"); }
-  void LoadMenus() override { calls.push_back("menus"); }
-  bool ScanForMouse() override {
-    calls.push_back("scan");
-    return mouse_present;
-  }
-  void ShowPlugInMessage() override { calls.push_back("plug-in message"); }
-  void PushAllSettings() override { calls.push_back("push"); }
-  void AddTrayIcon() override {
-    calls.push_back("tray+");
-    // The end of a successful start: hand over to the test's script.
-    if (!started_) {
-      started_ = true;
-      PostMessageW(hwnd(), kProbe, 0, 0);
-    }
-  }
-  void RemoveTrayIcon() override { calls.push_back("tray-"); }
-  bool FeatureCollectionOpen() override { return true; }
-  void SendDriverExitCommand() override { calls.push_back("exit report"); }
-  void ResetWindowsPointerSpeed() override { calls.push_back("pointer speed"); }
-
-  RecorderVerdict PreTranslateRecorder(MSG& msg) override {
-    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) pretranslated.push_back(msg.message);
-    return RecorderVerdict::kNotRecording;
-  }
-
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     if (message >= WM_KEYFIRST && message <= WM_KEYLAST) dispatched_keys.push_back(message);
+    if (message == WM_DRAWITEM && wParam == 0) ++draw_items;
+    if (message == WM_MEASUREITEM && wParam == 0) ++measure_items;
     if (message == kProbe) {
       probe_seen = true;
       visible_at_probe = IsWindowVisible(hwnd()) != FALSE;
@@ -103,107 +85,208 @@ class RecordingMainDialog : public CZLV_GMouseDlg {
     }
     return CZLV_GMouseDlg::OnMessage(message, wParam, lParam, result);
   }
-
- private:
-  bool started_ = false;
 };
 
-void ExitDriver(HWND hwnd) { PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_EN_EXIT_DRIVER, 0), 0); }
+void Post(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  PostMessageW(hwnd, message, wParam, lParam);
+}
+void Command(HWND hwnd, WORD id) { Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0)); }
+void ExitDriver(HWND hwnd) { Command(hwnd, ID_EN_EXIT_DRIVER); }
+
+// Whether this window's tray icon exists: modifying an icon that is not
+// there fails.
+bool TrayIconExists(HWND hwnd, HICON icon) {
+  NOTIFYICONDATAW record = TrayIconRecord(hwnd, icon, u"probe");
+  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
 
 class MainDialogTest : public ProgramResources {
  protected:
-  testing::TempDir dir_;
+  void SetUp() override {
+    ProgramResources::SetUp();
+    const fs::path bin = testing::BinDir();
+    for (const char* file : {"config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
+      ASSERT_TRUE(fs::exists(bin / file)) << file;
+      fs::copy_file(bin / file, dir_.path() / file);
+    }
+    fs::copy(bin / "skins", dir_.path() / "skins", fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(mouse_.ProtocolErrors().empty()) << mouse_.ProtocolErrors().front();
+    ProgramResources::TearDown();
+  }
+
   Text ExeDir() const { return FromWide(dir_.path().wstring()); }
-  void WriteConfig(const std::string& text) { testing::WriteBytes(dir_.path() / "config.ini", text); }
+  std::string Config() const { return testing::ReadBytes(dir_.path() / "config.ini"); }
+  // Sets [Init] VER_SEL of the staged config.ini.
+  void SetLanguage(int language) {
+    const std::wstring path = (dir_.path() / "config.ini").wstring();
+    WritePrivateProfileStringW(L"Init", L"VER_SEL", std::to_wstring(language).c_str(), path.c_str());
+  }
+
+  // The composition of a test: the virtual mouse, whose plugging and
+  // unplugging reach the window as WM_DEVICECHANGE messages, and fakes for
+  // the message boxes, the Windows settings and the launcher.
+  AppComposition Composition(VirtualHidSystem::Options options = {}) {
+    hid_ = std::make_unique<VirtualHidSystem>(mouse_, options);
+    hid_->SetNotifier([](NotifyTarget window, std::uint32_t event, const DeviceBroadcast& header) {
+      SendDeviceChange(window, event, header);
+    });
+    AppComposition composition;
+    composition.hid = hid_.get();
+    composition.makeTransport = [this](const DeviceLink& link) {
+      return std::make_unique<VirtualHidTransport>(link, *hid_);
+    };
+    composition.onMainWindowReady = [](HWND window) { Post(window, kProbe); };
+    composition.messages = &messages_;
+    composition.system = &system_;
+    composition.launcher = &launcher_;
+    return composition;
+  }
+
+  // Runs the main window until it ends; `script` runs at each probe.
+  void Run(ScriptedMainDialog& dialog, std::function<void(ScriptedMainDialog&)> script) {
+    dialog.on_probe = std::move(script);
+    dialog.DoModal();
+    dialog.EndRun();
+  }
+
+  std::size_t ReportCount() const { return mouse_.Log().size(); }
+  std::uint8_t LastCommand() const {
+    const auto log = mouse_.Log();
+    return log.empty() ? 0 : log.back().bytes.at(1);
+  }
+
+  testing::TempDir dir_;
+  SteadyClock clock_;
+  VirtualMouse mouse_{clock_};
+  std::unique_ptr<VirtualHidSystem> hid_;
+  RecordingMessages messages_;
+  RecordingSystemSettings system_;
+  NoLaunch launcher_;
 };
 
-TEST_F(MainDialogTest, InitialisesInOrderThenExitDriverShutsDown) {
-  RecordingMainDialog dialog(ExeDir());
-  dialog.on_probe = [](RecordingMainDialog& d) { ExitDriver(d.hwnd()); };
-  dialog.DoModal();
-
+TEST_F(MainDialogTest, StartsUpToTheTrayIconThenExitDriverEnds) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  std::size_t reportsAtStart = 0;
+  bool trayAtStart = false, threadsRunning = false;
+  std::string configAtStart;
+  std::wstring title;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    reportsAtStart = ReportCount();
+    configAtStart = Config();
+    trayAtStart = d.trayIcon().Shown() && TrayIconExists(d.hwnd(), d.icon());
+    threadsRunning = d.core()->ThreadsRunning();
+    title = win::WindowText(d.hwnd());
+    ExitDriver(d.hwnd());
+  });
   EXPECT_TRUE(dialog.probe_seen);
   EXPECT_TRUE(dialog.visible_at_probe);
-  EXPECT_EQ(dialog.hwnd(), nullptr);  // destroyed, the modal run is over
-  EXPECT_THAT(dialog.calls,
-              ElementsAre("flags", "threads", "settings", "skins", "controls", "warning", "shape",
-                          "macros", "editor", "menus", "scan", "push", "tray+",
-                          // Exit Driver:
-                          "tray-", "exit report", "pointer speed"));
-}
+  EXPECT_TRUE(threadsRunning);
+  EXPECT_EQ(title, L"Zelvan Gaming Mouse");
+  EXPECT_TRUE(messages_.shown.empty());
+  // The thirteen settings reports, and the snapshot the push writes.
+  EXPECT_EQ(reportsAtStart, 13u);
+  EXPECT_NE(configAtStart.find("[Config6]"), std::string::npos);
+  EXPECT_TRUE(trayAtStart);
 
-TEST_F(MainDialogTest, WithoutTheMouseShowsTheMessageAndEnds) {
-  RecordingMainDialog dialog(ExeDir());
-  dialog.mouse_present = false;
-  dialog.DoModal();  // returns: the window is destroyed during its initialisation
+  // Exit Driver: icon gone, exit report, pointer speed 10, window destroyed.
   EXPECT_EQ(dialog.hwnd(), nullptr);
-  EXPECT_FALSE(dialog.probe_seen);
-  EXPECT_THAT(dialog.calls, ElementsAre("flags", "threads", "settings", "skins", "controls",
-                                        "warning", "shape", "macros", "editor", "menus", "scan",
-                                        "plug-in message", "tray-", "exit report", "pointer speed"));
+  EXPECT_FALSE(dialog.trayIcon().Shown());
+  EXPECT_EQ(ReportCount(), 14u);
+  EXPECT_EQ(LastCommand(), 0x20);
+  EXPECT_EQ(system_.pointer_speed, 10);
+  EXPECT_FALSE(dialog.core()->ThreadsRunning());
 }
 
-TEST_F(MainDialogTest, MissingSkinStopsTheInitialisation) {
-  RecordingMainDialog dialog(ExeDir());
-  dialog.skins_present = false;
-  dialog.DoModal();
-  EXPECT_EQ(dialog.hwnd(), nullptr);
-  EXPECT_THAT(dialog.calls, ElementsAre("flags", "threads", "settings", "skins", "tray-",
-                                        "exit report", "pointer speed"));
-}
-
-TEST_F(MainDialogTest, TitleFollowsTheLanguageInConfig) {
+TEST_F(MainDialogTest, WithoutTheMouseShowsThePlugInMessageAndEnds) {
   struct Case {
-    const char* config;  // nullptr: no config.ini
+    int language;
+    const char16_t* message;
+  };
+  for (const Case& c : {Case{1, u"Please plug-in【泽凡】USB Mouse"}, Case{0, u"请插入【泽凡】USB鼠标"}}) {
+    SCOPED_TRACE(c.language);
+    SetLanguage(c.language);
+    const std::string before = Config();
+    messages_.shown.clear();
+    system_.pointer_speed = 14;
+    VirtualHidSystem::Options options;
+    options.mousePlugged = false;
+    ScriptedMainDialog dialog(ExeDir(), Composition(options));
+    Run(dialog, [](ScriptedMainDialog& d) { ExitDriver(d.hwnd()); });
+    EXPECT_FALSE(dialog.probe_seen);  // the loop never ran
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+    EXPECT_THAT(messages_.shown, ElementsAre(c.message));
+    EXPECT_FALSE(dialog.trayIcon().Shown());
+    EXPECT_EQ(system_.pointer_speed, 10);
+    EXPECT_EQ(Config(), before);
+    EXPECT_EQ(ReportCount(), 0u);
+  }
+}
+
+TEST_F(MainDialogTest, MissingSkinFileShowsItsMessageAndEnds) {
+  fs::remove_all(dir_.path() / "skins");
+  const std::string before = Config();
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  Run(dialog, [](ScriptedMainDialog& d) { ExitDriver(d.hwnd()); });
+  EXPECT_FALSE(dialog.probe_seen);
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+  ASSERT_FALSE(messages_.shown.empty());
+  EXPECT_EQ(messages_.shown.front(), u"找不到配置文件");
+  EXPECT_FALSE(dialog.trayIcon().Shown());
+  EXPECT_EQ(Config(), before);
+  EXPECT_EQ(ReportCount(), 0u);  // the mouse was never found: no exit report either
+}
+
+TEST_F(MainDialogTest, TitleTrayTipAndTrayMenuFollowTheLanguage) {
+  struct Case {
+    int language;
     const wchar_t* title;
+    std::vector<std::wstring> items;
   };
   const Case cases[] = {
-      {"[Init]\r\nCurConfig=1\r\nVER_SEL=1\r\n", L"Zelvan Gaming Mouse"},
-      {"[Init]\r\nCurConfig=1\r\nVER_SEL=0\r\n", L"泽凡电竞游戏鼠标驱动"},
-      {"[Init]\r\nCurConfig=1\r\n", L"泽凡电竞游戏鼠标驱动"},
-      {nullptr, L"泽凡电竞游戏鼠标驱动"},
+      {1, L"Zelvan Gaming Mouse", {L"Menu_Tray", L"Show Window", L"Exit Driver"}},
+      {0, L"泽凡电竞游戏鼠标驱动", {L"托盘菜单", L"显示窗口   ", L"关闭驱动"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.config != nullptr ? c.config : "no config.ini");
-    std::filesystem::remove(dir_.path() / "config.ini");
-    if (c.config != nullptr) WriteConfig(c.config);
-    RecordingMainDialog dialog(ExeDir());
+    SCOPED_TRACE(c.language);
+    SetLanguage(c.language);
+    ScriptedMainDialog dialog(ExeDir(), Composition());
     std::wstring title;
-    dialog.on_probe = [&](RecordingMainDialog& d) {
+    std::vector<std::wstring> items;
+    Run(dialog, [&](ScriptedMainDialog& d) {
       title = win::WindowText(d.hwnd());
-      ExitDriver(d.hwnd());
-    };
-    dialog.DoModal();
+      const ui::CZlvMenu& menu = d.trayMenu();
+      for (int i = 0; i < menu.UsedCount(); ++i) items.push_back(ToWide(menu.EntryAt(i).text));
+      Command(d.hwnd(), c.language == 1 ? ID_EN_EXIT_DRIVER : ID_CN_EXIT_DRIVER);
+    });
     EXPECT_EQ(title, c.title);
+    EXPECT_EQ(items, c.items);
+    EXPECT_EQ(dialog.hwnd(), nullptr);
   }
 }
 
 TEST_F(MainDialogTest, KeyFilterSwallowsEscapeEnterAndF10BeforeDispatch) {
-  RecordingMainDialog dialog(ExeDir());
+  ScriptedMainDialog dialog(ExeDir(), Composition());
   bool aliveAfterKeys = false;
   int probes = 0;
-  dialog.on_probe = [&](RecordingMainDialog& d) {
+  Run(dialog, [&](ScriptedMainDialog& d) {
     if (++probes == 1) {
       // Posted straight to the dialog: without the filter, IsDialogMessage
-      // would turn Escape into IDCANCEL and Enter into IDOK, ending it.
-      PostMessageW(d.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
-      PostMessageW(d.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
-      PostMessageW(d.hwnd(), WM_SYSKEYDOWN, VK_F10, 0);
-      PostMessageW(d.hwnd(), WM_KEYUP, VK_ESCAPE, 0);
-      PostMessageW(d.hwnd(), kProbe, 0, 0);
+      // would turn Escape into IDCANCEL and Enter into IDOK.
+      Post(d.hwnd(), WM_KEYDOWN, VK_ESCAPE);
+      Post(d.hwnd(), WM_KEYDOWN, VK_RETURN);
+      Post(d.hwnd(), WM_SYSKEYDOWN, VK_F10);
+      Post(d.hwnd(), WM_KEYUP, VK_ESCAPE);
+      Post(d.hwnd(), kProbe);
       return;
     }
     aliveAfterKeys = IsWindow(d.hwnd()) && IsWindowVisible(d.hwnd());
     ExitDriver(d.hwnd());
-  };
-  dialog.DoModal();
+  });
   EXPECT_TRUE(aliveAfterKeys);
-  // Every key message went through the pre-translation ...
-  EXPECT_THAT(dialog.pretranslated, ElementsAre(WM_KEYDOWN, WM_KEYDOWN, WM_SYSKEYDOWN, WM_KEYUP));
-  // ... and only the release went on to the window.
   EXPECT_THAT(dialog.dispatched_keys, ElementsAre(WM_KEYUP));
-  // The dialog ended through Exit Driver, not through Escape or Enter.
-  EXPECT_EQ(dialog.calls.back(), "pointer speed");
+  EXPECT_EQ(LastCommand(), 0x20);  // ended through Exit Driver
 }
 
 // The same keys without the filter: a plain dialog on the same template ends
@@ -220,63 +303,108 @@ TEST_F(MainDialogTest, WithoutTheFilterEscapeEndsTheDialog) {
   EXPECT_EQ(plain.DoModal(), IDCANCEL);
 }
 
-TEST_F(MainDialogTest, CloseHidesToTrayAndShowWindowBringsItBack) {
-  RecordingMainDialog dialog(ExeDir());
-  bool hidden = false, trayAdded = false, shown = false, iconic = true;
-  int probes = 0;
-  dialog.on_probe = [&](RecordingMainDialog& d) {
-    switch (++probes) {
-      case 1:
-        d.calls.clear();
-        PostMessageW(d.hwnd(), WM_CLOSE, 0, 0);
-        PostMessageW(d.hwnd(), kProbe, 0, 0);
-        break;
-      case 2:
-        hidden = !IsWindowVisible(d.hwnd());
-        trayAdded = d.calls == std::vector<std::string>{"tray+"};
-        PostMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ID_CN_SHOW_WINDOW, 0), 0);
-        PostMessageW(d.hwnd(), kProbe, 0, 0);
-        break;
-      default:
-        shown = IsWindowVisible(d.hwnd()) != FALSE;
-        iconic = IsIconic(d.hwnd()) != FALSE;
-        PostMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ID_CN_EXIT_DRIVER, 0), 0);
-    }
+TEST_F(MainDialogTest, CloseHidesToTrayAndTheTrayBringsItBack) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  struct Step {
+    const char* what;
+    std::function<void(HWND)> act;
   };
-  dialog.DoModal();
-  EXPECT_TRUE(hidden);
-  EXPECT_TRUE(trayAdded);
-  EXPECT_TRUE(shown);
-  EXPECT_FALSE(iconic);
+  // Each way back from the tray, after a close request.
+  const std::vector<Step> ways = {
+      {"Show Window", [](HWND w) { Command(w, ID_EN_SHOW_WINDOW); }},
+      {"显示窗口", [](HWND w) { Command(w, ID_CN_SHOW_WINDOW); }},
+      {"double click", [](HWND w) { Post(w, WM_USER + 1, kTrayIconId, WM_LBUTTONDBLCLK); }},
+  };
+  std::vector<std::string> failures;
+  std::size_t way = 0;
+  int phase = 0;
+  bool otherIconIgnored = false;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    HWND w = d.hwnd();
+    if (phase == 0) {  // shown: close it
+      Post(w, WM_CLOSE);
+      Post(w, kProbe);
+      phase = 1;
+    } else if (phase == 1) {  // hidden: a notification of another icon id does nothing
+      if (IsWindowVisible(w)) failures.push_back(std::string(ways[way].what) + ": not hidden");
+      if (!TrayIconExists(w, d.icon())) failures.push_back(std::string(ways[way].what) + ": no icon");
+      otherIconIgnored = SendMessageW(w, WM_USER + 1, 154, WM_LBUTTONDBLCLK) == 1 && !IsWindowVisible(w);
+      ways[way].act(w);
+      Post(w, kProbe);
+      phase = 2;
+    } else {
+      if (!IsWindowVisible(w) || IsIconic(w)) failures.push_back(std::string(ways[way].what) + ": not back");
+      if (++way == ways.size()) {
+        ExitDriver(w);
+        return;
+      }
+      phase = 0;
+      Post(w, kProbe);
+    }
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_TRUE(otherIconIgnored);
   EXPECT_EQ(dialog.hwnd(), nullptr);
 }
 
-TEST_F(MainDialogTest, EraseDragIconPowerAndSystemMenu) {
-  RecordingMainDialog dialog(ExeDir());
+TEST_F(MainDialogTest, PowerBroadcastProgramsTheMouseAgain) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  std::size_t before = 0, after = 0;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    before = ReportCount();
+    fs::remove(dir_.path() / "config.ini");
+    SendMessageW(d.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    after = ReportCount();
+    ExitDriver(d.hwnd());
+  });
+  EXPECT_EQ(after - before, 13u);
+  // The push wrote [Init], the snapshot and the profile again.
+  const std::string config = Config();
+  EXPECT_NE(config.find("[Config6]"), std::string::npos);
+  EXPECT_NE(config.find("CurConfig"), std::string::npos);
+}
+
+TEST_F(MainDialogTest, RemovalOfTheMouseEndsTheProgramOtherDevicesDoNot) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  LRESULT otherAnswer = 0;
+  bool aliveAfterOther = false;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    HWND w = d.hwnd();
+    DeviceBroadcast other{kDeviceTypeInterface, u"\\\\?\\hid#vid_845e&pid_0001#1&2&0&0000#{4d1e55b2}"};
+    otherAnswer = SendDeviceChange(reinterpret_cast<NotifyTarget>(w), kDeviceRemoveComplete, other);
+    DeviceBroadcast volume{2, u""};  // not an interface broadcast
+    SendDeviceChange(reinterpret_cast<NotifyTarget>(w), kDeviceRemoveComplete, volume);
+    SendMessageW(w, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    aliveAfterOther = IsWindow(w) != FALSE;
+    hid_->UnplugMouse();  // the removal notifications arrive as WM_DEVICECHANGE
+  });
+  EXPECT_EQ(otherAnswer, TRUE);
+  EXPECT_TRUE(aliveAfterOther);
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+  EXPECT_FALSE(dialog.trayIcon().Shown());
+  EXPECT_EQ(system_.pointer_speed, 10);
+  EXPECT_FALSE(dialog.core()->device.DevicePresent);
+}
+
+TEST_F(MainDialogTest, EraseDragIconAndSystemMenu) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
   LRESULT erased = 0, dragIcon = 0, bigIcon = 0;
   std::wstring lastItem;
   UINT lastId = 0, separatorType = 0;
-  std::vector<std::string> afterPower;
-  dialog.on_probe = [&](RecordingMainDialog& d) {
+  Run(dialog, [&](ScriptedMainDialog& d) {
     HWND w = d.hwnd();
     HDC dc = GetDC(w);
     erased = SendMessageW(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(w, dc);
     dragIcon = SendMessageW(w, WM_QUERYDRAGICON, 0, 0);
     bigIcon = SendMessageW(w, WM_GETICON, ICON_BIG, 0);
-
     HMENU systemMenu = GetSystemMenu(w, FALSE);
     const int count = GetMenuItemCount(systemMenu);
     lastItem = win::Menu::ItemText(systemMenu, count - 1);
     lastId = GetMenuItemID(systemMenu, count - 1);
     separatorType = GetMenuState(systemMenu, static_cast<UINT>(count - 2), MF_BYPOSITION);
-
-    d.calls.clear();
-    SendMessageW(w, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    afterPower = d.calls;
     ExitDriver(w);
-  };
-  dialog.DoModal();
+  });
   EXPECT_EQ(erased, 1);
   EXPECT_NE(dialog.icon(), nullptr);
   EXPECT_EQ(dragIcon, reinterpret_cast<LRESULT>(dialog.icon()));
@@ -284,38 +412,153 @@ TEST_F(MainDialogTest, EraseDragIconPowerAndSystemMenu) {
   EXPECT_EQ(lastItem, L"&About ZLV_GMouse...");
   EXPECT_EQ(lastId, static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_TRUE(separatorType & MF_SEPARATOR);
-  EXPECT_THAT(afterPower, ElementsAre("push"));
+}
+
+// Globals of the timer callbacks below (they take no context).
+HWND g_main = nullptr;
+std::function<void()> g_on_timer;
+
+void CALLBACK RunTimerScript(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_on_timer) g_on_timer();
+  (void)id;
 }
 
 TEST_F(MainDialogTest, AboutBoxRunsModallyFromTheSystemMenu) {
-  RecordingMainDialog dialog(ExeDir());
-  bool ownerDisabledDuringAbout = false, ownerEnabledAfter = false;
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  bool ownerDisabledDuringAbout = false, ownerEnabledAfter = false, aliveAfter = false;
   std::wstring aboutCaption;
-  dialog.on_probe = [&](RecordingMainDialog& d) {
-    HWND main = d.hwnd();
-    // Once the about box is up, look at it and press its OK button.
-    static HWND s_main;
-    static bool* s_disabled;
-    static std::wstring* s_caption;
-    s_main = main;
-    s_disabled = &ownerDisabledDuringAbout;
-    s_caption = &aboutCaption;
-    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-      HWND about = GetLastActivePopup(s_main);
-      if (about == s_main || about == nullptr) return;
-      KillTimer(nullptr, id);
-      *s_disabled = !IsWindowEnabled(s_main);
-      *s_caption = win::WindowText(about);
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    g_main = d.hwnd();
+    UINT_PTR timer = 0;
+    g_on_timer = [&] {
+      HWND about = GetLastActivePopup(g_main);
+      if (about == g_main || about == nullptr) return;
+      KillTimer(nullptr, timer);
+      ownerDisabledDuringAbout = !IsWindowEnabled(g_main);
+      aboutCaption = win::WindowText(about);
       PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    SendMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    ownerEnabledAfter = IsWindowEnabled(main) != FALSE;
-    ExitDriver(main);
-  };
-  dialog.DoModal();
+    };
+    timer = SetTimer(nullptr, 0, 50, RunTimerScript);
+    SendMessageW(g_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    g_on_timer = nullptr;
+    ownerEnabledAfter = IsWindowEnabled(g_main) != FALSE;
+    aliveAfter = IsWindowVisible(g_main) != FALSE;
+    ExitDriver(g_main);
+  });
   EXPECT_TRUE(ownerDisabledDuringAbout);
   EXPECT_EQ(aboutCaption, L"About ZLV_GMouse");
   EXPECT_TRUE(ownerEnabledAfter);
+  EXPECT_TRUE(aliveAfter);  // OK closed the box, not the program
+}
+
+TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  bool menuWasOpen = false;
+  int drawsWhileOpen = 0, measuresWhileOpen = 0;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    g_main = d.hwnd();
+    UINT_PTR timer = 0;
+    int ticks = 0;
+    g_on_timer = [&] {
+      // Wait for the items to be drawn, then close the menu without a command.
+      if (++ticks < 20 && d.draw_items == 0) return;
+      KillTimer(nullptr, timer);
+      drawsWhileOpen = d.draw_items;
+      measuresWhileOpen = d.measure_items;
+      menuWasOpen = true;
+      EndMenu();
+    };
+    timer = SetTimer(nullptr, 0, 50, RunTimerScript);
+    // A right click on the icon: the pop-up is tracked until it closes.
+    SendMessageW(g_main, WM_USER + 1, kTrayIconId, WM_RBUTTONUP);
+    g_on_timer = nullptr;
+    ExitDriver(g_main);
+  });
+  EXPECT_TRUE(menuWasOpen);
+  EXPECT_GE(measuresWhileOpen, 2);
+  EXPECT_GE(drawsWhileOpen, 2);
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+}
+
+TEST_F(MainDialogTest, WindowShapeIsTheMaskRule) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  bool equal = false, hasShape = false;
+  SIZE page{};
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    hasShape = GetWindowRgn(d.hwnd(), shape) != ERROR;
+    const ui::SkinPicture mask = ui::LoadSkinPicture(d.core()->SkinsDir + u"\\main_mask.jpg");
+    ui::UniqueRegion expected = ui::MaskShape(mask);
+    equal = expected && EqualRgn(shape, expected.get()) != FALSE;
+    page = d.PageSize();
+    DeleteObject(shape);
+    ExitDriver(d.hwnd());
+  });
+  EXPECT_TRUE(hasShape);
+  EXPECT_TRUE(equal);
+  EXPECT_GT(page.cx, 0);
+  EXPECT_GT(page.cy, 0);
+}
+
+TEST_F(MainDialogTest, PaintsTheMainPagePicture) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  COLORREF onScreen = 0, inPicture = 0;
+  POINT at{};
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    HWND w = d.hwnd();
+    const ui::SkinPicture face = ui::LoadSkinPicture(d.core()->SkinsDir + u"\\main_normal.jpg");
+    // A point inside the shape: the middle of the page.
+    at = POINT{face.Width() / 2, face.Height() / 2};
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(w);
+    onScreen = GetPixel(dc, at.x, at.y);
+    ReleaseDC(w, dc);
+    const std::uint8_t* p = face.MutableBits() + (static_cast<std::size_t>(at.y) * static_cast<std::size_t>(face.Width()) + static_cast<std::size_t>(at.x)) * 4;
+    inPicture = RGB(p[2], p[1], p[0]);
+    ExitDriver(w);
+  });
+  EXPECT_EQ(onScreen, inPicture);
+}
+
+TEST_F(MainDialogTest, RecordingTakesKeysFromTheHookAndKeepsTheWindow) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  const std::vector<Text> names = {u"Macro 1"};
+  bool recordingAfterStart = false, aliveAfterEscape = false;
+  int recorded = 0;
+  int probes = 0;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    HWND w = d.hwnd();
+    if (++probes == 1) {
+      d.ToggleRecording(names, 0);
+      recordingAfterStart = d.Recording();
+      // Posted keys, as the hook posts them; Escape and Enter are recorded
+      // (not swallowed by the key filter before the recorder) and end nothing.
+      Post(w, WM_KEYDOWN, 'A');
+      Post(w, WM_KEYUP, 'A');
+      Post(w, WM_KEYDOWN, VK_ESCAPE);
+      Post(w, WM_KEYUP, VK_ESCAPE);
+      // A real keystroke through the system reaches the hook, which posts it here.
+      INPUT keys[2] = {};
+      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+      keys[0].ki.wVk = keys[1].ki.wVk = 'B';
+      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, keys, sizeof(INPUT));
+      Post(w, kProbe);
+      return;
+    }
+    if (probes < 5) {  // let the hooked keystrokes come round
+      Post(w, kProbe);
+      return;
+    }
+    aliveAfterEscape = IsWindowVisible(w) != FALSE;
+    d.ToggleRecording(names, 0);
+    recorded = d.core()->macros.user.slots[0].Count();
+    ExitDriver(w);
+  });
+  EXPECT_TRUE(recordingAfterStart);
+  EXPECT_TRUE(aliveAfterEscape);
+  EXPECT_FALSE(dialog.Recording());
+  EXPECT_EQ(recorded, 6);  // A, Escape and B, each pressed and released
 }
 
 // --- The window layer's other pieces ---
