@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/demo_companion_win32.h"
 #include "tests/support/test_support.h"
@@ -23,6 +24,19 @@ void CopyDemo(const fs::path& to) {
     if (fs::exists(bin / file)) fs::copy_file(bin / file, to / file);
   }
   if (fs::exists(bin / "skins")) fs::copy(bin / "skins", to / "skins", fs::copy_options::recursive);
+}
+
+// The lines of a list box of another process.
+std::vector<std::wstring> ListLines(HWND list) {
+  std::vector<std::wstring> lines;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    const LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    lines.push_back(text);
+  }
+  return lines;
 }
 
 class DemoProcess {
@@ -95,6 +109,51 @@ TEST(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
 
   PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
   EXPECT_EQ(demo.WaitForExit(10000), 0u) << "the program did not end after the unplug";
+}
+
+TEST(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgram) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  // Profile 4 of the shipped config.ini has multimedia keys, which the
+  // program sends when the mouse announces the press.
+  std::string config = testing::ReadBytes(dir.path() / "config.ini");
+  const std::size_t current = config.find("CurConfig=1");
+  ASSERT_NE(current, std::string::npos);
+  config.replace(current, 11, "CurConfig=4");
+  testing::WriteBytes(dir.path() / "config.ini", config);
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
+  HWND companion = demo.WaitForCompanion();
+  ASSERT_NE(companion, nullptr) << "no companion window";
+
+  // The first button whose device function is 0 (served by the program).
+  int button = 0;
+  for (int i = 0; i < 100 && button == 0; ++i, Sleep(20)) {
+    for (const std::wstring& line : ListLines(GetDlgItem(companion, demo::kStateListId))) {
+      const std::wstring prefix = L"Device function of buttons 1-6:";
+      if (line.rfind(prefix, 0) != 0) continue;
+      std::wstring functions = line.substr(prefix.size());
+      for (int b = 1, at = 0; b <= 6; ++b) {
+        const std::size_t next = functions.find(L' ', static_cast<std::size_t>(at) + 1);
+        if (std::stoi(functions.substr(static_cast<std::size_t>(at), next - static_cast<std::size_t>(at))) == 0) {
+          button = b;
+          break;
+        }
+        at = static_cast<int>(next);
+      }
+    }
+  }
+  ASSERT_NE(button, 0) << "profile 4 has no button served by the program";
+
+  HWND reports = GetDlgItem(companion, demo::kReportListId);
+  const std::size_t before = ListLines(reports).size();
+  PostMessageW(GetDlgItem(companion, demo::kClickButtonId + button - 1), BM_CLICK, 0, 0);
+  std::size_t after = before;
+  for (int i = 0; i < 150 && after == before; ++i, Sleep(20)) after = ListLines(reports).size();
+  EXPECT_GT(after, before) << "no report answered the click of button " << button;
+
+  PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u);
 }
 
 TEST(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
