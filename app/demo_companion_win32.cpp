@@ -269,6 +269,8 @@ void CompanionWindow::ShowState() {
 }
 
 bool SaveWindowPicture(HWND window, TextView path) {
+  int left = 0;
+  int top = 0;
   int width = 0;
   int height = 0;
   if (window != nullptr) {
@@ -276,6 +278,15 @@ bool SaveWindowPicture(HWND window, TextView path) {
     if (!GetWindowRect(window, &rect)) return false;
     width = rect.right - rect.left;
     height = rect.bottom - rect.top;
+    // A shaped window: only the box around its shape.
+    RECT shape{};
+    const int kind = GetWindowRgnBox(window, &shape);
+    if ((kind == SIMPLEREGION || kind == COMPLEXREGION) && shape.right > shape.left && shape.bottom > shape.top) {
+      left = std::max(0, static_cast<int>(shape.left));
+      top = std::max(0, static_cast<int>(shape.top));
+      width = std::min(width, static_cast<int>(shape.right)) - left;
+      height = std::min(height, static_cast<int>(shape.bottom)) - top;
+    }
   } else {
     width = GetSystemMetrics(SM_CXSCREEN);
     height = GetSystemMetrics(SM_CYSCREEN);
@@ -286,7 +297,7 @@ bool SaveWindowPicture(HWND window, TextView path) {
   if (source == nullptr) return false;
   HDC memory = CreateCompatibleDC(source);
   HGDIOBJ old = SelectObject(memory, picture.Bitmap());
-  const BOOL copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY | CAPTUREBLT);
+  const BOOL copied = BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY | CAPTUREBLT);
   SelectObject(memory, old);
   DeleteDC(memory);
   ReleaseDC(window, source);
