@@ -15,79 +15,16 @@
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
 #include "tests/win32/program_image_win32.h"
+#include "tests/win32/program_process_win32.h"
 
 namespace zlv {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The built program with the data staged beside it (config.ini, macro files,
-// skins), copied so a test can choose config.ini's language.
-void CopyProgram(const fs::path& to, const wchar_t* exeName) {
-  const fs::path bin = testing::BinDir();
-  fs::copy_file(bin / exeName, to / exeName);
-  for (const char* file : {"constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-    if (fs::exists(bin / file)) fs::copy_file(bin / file, to / file);
-  }
-  if (fs::exists(bin / "skins")) fs::copy(bin / "skins", to / "skins", fs::copy_options::recursive);
-}
-
-struct Process {
-  PROCESS_INFORMATION info{};
-  bool started = false;
-
-  ~Process() {
-    if (!started) return;
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
-  bool Start(const fs::path& exe) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-    started = CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, exe.parent_path().wstring().c_str(), &startup, &info) != FALSE;
-    return started;
-  }
-  // The exit code, or STILL_ACTIVE when it has not ended within the time.
-  DWORD WaitForExit(DWORD milliseconds) {
-    if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info.hProcess, &code);
-    return code;
-  }
-};
-
-// The top-level windows of a process with a title.
-std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& title) {
-  struct Search {
-    DWORD pid;
-    const std::wstring* title;
-    std::vector<HWND> found;
-  } search{processId, &title, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        wchar_t text[64] = {};
-        GetWindowTextW(hwnd, text, 64);
-        if (pid == s->pid && *s->title == text) s->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND WaitForWindow(DWORD processId, const std::wstring& title) {
-  for (int i = 0; i < 200; ++i) {
-    std::vector<HWND> found = WindowsOf(processId, title);
-    if (!found.empty()) return found.front();
-    Sleep(50);
-  }
-  return nullptr;
-}
+using testing::CopyProgram;
+using testing::Process;
+using testing::WaitForWindow;
+using testing::WindowsOf;
 
 class SingleInstanceTest : public ::testing::TestWithParam<int> {};
 
