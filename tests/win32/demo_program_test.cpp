@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -93,7 +94,27 @@ class ScopedEnvironment {
   const wchar_t* name_;
 };
 
-TEST(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
+// The program sets the Windows pointer speed and wheel lines, which persist in
+// the prefix: each test puts them back. The speed goes in both parameters,
+// the documented one and the one Wine 8 reads.
+class DemoProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &speed_, 0);
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines_, 0);
+  }
+  void TearDown() override {
+    SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed_),
+                          reinterpret_cast<PVOID>(static_cast<std::intptr_t>(speed_)), SPIF_UPDATEINIFILE);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines_, nullptr, SPIF_UPDATEINIFILE);
+  }
+
+ private:
+  int speed_ = 10;
+  UINT lines_ = 3;
+};
+
+TEST_F(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
   testing::TempDir dir;
   CopyDemo(dir.path());
   DemoProcess demo;
@@ -111,7 +132,7 @@ TEST(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
   EXPECT_EQ(demo.WaitForExit(10000), 0u) << "the program did not end after the unplug";
 }
 
-TEST(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgram) {
+TEST_F(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgram) {
   testing::TempDir dir;
   CopyDemo(dir.path());
   // Profile 4 of the shipped config.ini has multimedia keys, which the
@@ -156,7 +177,7 @@ TEST(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgram
   EXPECT_EQ(demo.WaitForExit(10000), 0u);
 }
 
-TEST(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
+TEST_F(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
   testing::TempDir dir;
   CopyDemo(dir.path());
   const fs::path screen = dir.path() / L"screen.png";
