@@ -38,11 +38,6 @@ void SetPointerSpeedEverywhere(int speed) {
                         reinterpret_cast<PVOID>(static_cast<INT_PTR>(speed)),
                         SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
 }
-int PointerSpeed() {
-  int speed = -1;
-  SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &speed, 0);
-  return speed;
-}
 // The speed stored in the user's profile: another process's change reaches
 // it, while this process may keep the value it read before.
 int StoredPointerSpeed() {
@@ -60,6 +55,22 @@ std::wstring WindowTextOf(HWND hwnd) {
   GetWindowTextW(hwnd, text, 512);
   return text;
 }
+
+// Puts the stored pointer speed back when the test ends (a program that
+// ends through its shutdown sets it; under Wine the documented call stores 0,
+// which would stay in the test prefix). A speed outside 1..20 becomes 10.
+class PointerSpeedGuard {
+ public:
+  PointerSpeedGuard() : speed_(StoredPointerSpeed()) {
+    if (speed_ < 1 || speed_ > 20) speed_ = 10;
+  }
+  ~PointerSpeedGuard() { SetPointerSpeedEverywhere(speed_); }
+  PointerSpeedGuard(const PointerSpeedGuard&) = delete;
+  PointerSpeedGuard& operator=(const PointerSpeedGuard&) = delete;
+
+ private:
+  int speed_;
+};
 
 // The text of a message box: its static control with text.
 std::wstring MessageBoxText(HWND box) {
@@ -87,7 +98,7 @@ TEST_P(ProgramWithoutMouseTest, ShowsThePlugInMessageThenEndsWithoutTouchingAnyt
   CopyProgram(dir.path(), L"ZLV_GMouse.exe");
   const std::string config = "[Init]\r\nCurConfig=2\r\nVER_SEL=" + std::to_string(language) + "\r\n";
   testing::WriteBytes(dir.path() / "config.ini", config);
-  const int speedBefore = PointerSpeed();
+  PointerSpeedGuard restoreSpeed;
   SetPointerSpeedEverywhere(14);
 
   Process program;
@@ -101,7 +112,6 @@ TEST_P(ProgramWithoutMouseTest, ShowsThePlugInMessageThenEndsWithoutTouchingAnyt
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   const DWORD exitCode = program.WaitForExit(10000);
   const int speedAfter = StoredPointerSpeed();
-  SetPointerSpeedEverywhere(speedBefore);
 
   EXPECT_EQ(text, language == kUiEnglish ? L"Please plug-in【泽凡】USB Mouse" : L"请插入【泽凡】USB鼠标");
   EXPECT_EQ(ownerTitle, ToWide(MainWindowTitle(language)));
@@ -124,6 +134,7 @@ TEST(DemoProgramStartTest, ComesUpToItsTrayIconProgramsTheMouseAndEnds) {
   CopyProgram(dir.path(), L"ZLV_GMouse_demo.exe", /*withConfig=*/true);
   ASSERT_EQ(testing::ReadBytes(dir.path() / "config.ini").find("[Config6]"), std::string::npos);
   const std::wstring title = ToWide(MainWindowTitle(kUiEnglish));
+  PointerSpeedGuard restoreSpeed;
 
   const auto start = std::chrono::steady_clock::now();
   Process program;
