@@ -314,12 +314,9 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       return false;
     case WM_TIMER:
       if (wParam == kRehookTimer) {
-        // A hook that Windows dropped is gone without notice: put it in
-        // place again. Both calls run on this thread, so no keystroke is
-        // handled by our hook procedure in between.
+        // A hook that Windows dropped is gone without notice: renew it.
         if (Recording() && hook_) {
-          hook_->Uninstall();
-          hook_->Install();
+          hook_->Renew();
         } else {
           KillTimer(hwnd(), kRehookTimer);
         }

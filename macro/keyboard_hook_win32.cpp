@@ -40,6 +40,17 @@ bool LowLevelKeyboardHook::Install() {
   return true;
 }
 
+bool LowLevelKeyboardHook::Renew() {
+  if (hook_ == nullptr) return Install();
+  // The newest hook is called first and swallows the key, so the old one
+  // never sees it twice while both are in place.
+  HHOOK fresh = SetWindowsHookExW(WH_KEYBOARD_LL, RecordHookProc, GetModuleHandleW(nullptr), 0);
+  if (fresh == nullptr) return false;
+  UnhookWindowsHookEx(hook_);
+  hook_ = fresh;
+  return true;
+}
+
 bool LowLevelKeyboardHook::Uninstall() {
   if (hook_ == nullptr) return false;
   UnhookWindowsHookEx(hook_);

@@ -33,6 +33,10 @@ class LowLevelKeyboardHook final : public KeyboardHook {
 
   bool Install() override;
   bool Uninstall() override;
+  // Puts a fresh hook in place before removing the current one, so that a
+  // hook Windows dropped silently is replaced without a moment in which
+  // keystrokes pass uncaptured. Keeps the current hook when that fails.
+  bool Renew();
 
  private:
   KeyMessageSink& sink_;
