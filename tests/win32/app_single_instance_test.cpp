@@ -50,6 +50,8 @@ TEST_P(SingleInstanceTest, SecondStartRestoresTheFirstWindowAndEnds) {
   Process second;
   ASSERT_TRUE(second.Start(exe));
   EXPECT_EQ(second.WaitForExit(10000), 0u);
+  // The restore reaches the window through its own thread: give it time.
+  for (int i = 0; i < 100 && (!IsWindowVisible(window) || IsIconic(window)); ++i) Sleep(20);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_FALSE(IsIconic(window));
   EXPECT_TRUE(WindowsOf(second.info.dwProcessId, title).empty());
