@@ -106,6 +106,17 @@ void CZLV_GMouseDlg::SetTitle(TextView title) { SetWindowTextW(hwnd(), ToWide(ti
 void CZLV_GMouseDlg::ApplyWindowShape(TextView maskPath) {
   const ui::SkinPicture mask = ui::LoadSkinPicture(maskPath);
   page_size_ = SIZE{mask.Width(), mask.Height()};
+  // The repaint region: the whole page with three control rectangles taken
+  // out by exclusive or, in this order. The layout files are read by now.
+  repaint_region_ = ui::RectShape(page_size_.cx, page_size_.cy);
+  if (core_ && repaint_region_) {
+    for (const ui::SkinRect& r : {core_->skin.NameEditRect, core_->skin.EventListRect,
+                                  core_->skin.MacroListRect}) {
+      HRGN cut = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+      CombineRgn(repaint_region_.get(), repaint_region_.get(), cut, RGN_XOR);
+      DeleteObject(cut);
+    }
+  }
   // Without a mask picture the window keeps its rectangle rather than
   // vanishing behind an empty shape.
   if (mask.Empty()) return;

@@ -78,6 +78,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   ui::CZlvMenu& contextMenu() { return context_menu_; }
   // The size of the mask picture: every page is drawn at this size.
   SIZE PageSize() const { return page_size_; }
+  // The page without the name edit, event list and macro list: the advanced
+  // page repaints through it so the three controls are left alone.
+  HRGN RepaintRegion() const { return repaint_region_.get(); }
   const EventListModel& eventList() const { return event_list_; }
 
   // --- MainWindowHost ---
@@ -126,6 +129,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   ui::CZlvMenu tray_menu_;
   TrayIcon tray_;
   SIZE page_size_{0, 0};
+  ui::UniqueRegion repaint_region_;
 
   // Macro recording: the hook posts every keystroke to this window's handle.
   EventListModel event_list_;

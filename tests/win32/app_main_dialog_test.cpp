@@ -500,6 +500,29 @@ TEST_F(MainDialogTest, WindowShapeIsTheMaskRule) {
   EXPECT_GT(page.cy, 0);
 }
 
+TEST_F(MainDialogTest, RepaintRegionLeavesOutThreeOfTheAdvancedPagesControls) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  struct Probe {
+    POINT at;
+    bool inside;
+  };
+  std::vector<Probe> probes;
+  std::vector<bool> got;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    const ui::SkinLayout& skin = d.core()->skin;
+    auto middle = [](const ui::SkinRect& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    probes = {{middle(skin.NameEditRect), false},
+              {middle(skin.EventListRect), false},
+              {middle(skin.MacroListRect), false},
+              {middle(skin.RepeatEditRect), true},  // the repeat edit is repainted over
+              {POINT{2, 2}, true}};
+    for (const Probe& p : probes) got.push_back(PtInRegion(d.RepaintRegion(), p.at.x, p.at.y) != FALSE);
+    ExitDriver(d.hwnd());
+  });
+  ASSERT_EQ(got.size(), probes.size());
+  for (std::size_t i = 0; i < probes.size(); ++i) EXPECT_EQ(got[i], probes[i].inside) << "probe " << i;
+}
+
 TEST_F(MainDialogTest, PaintsTheMainPagePicture) {
   ScriptedMainDialog dialog(ExeDir(), Composition());
   COLORREF onScreen = 0, inPicture = 0;
