@@ -25,6 +25,7 @@
 #include "device/protocol.h"
 #include "device/virtual_mouse.h"
 #include "macro/macro_player.h"
+#include "tests/support/program_rig.h"
 
 namespace zlv {
 namespace {
@@ -41,7 +42,7 @@ class NoLauncher final : public ProgramLauncher {
 };
 
 // The program's objects around a virtual mouse on the real clock.
-struct Rig {
+struct Rig : testing::ProgramRig<SteadyClock> {
   Rig() {
     settings.ConfigPath = u"bench-config.ini";
     settings.CurrentProfile = 1;
@@ -67,16 +68,6 @@ struct Rig {
     }
   }
 
-  SteadyClock clock;
-  VirtualMouse mouse{clock};
-  VirtualMouseLink link{mouse};
-  MouseProtocol protocol{link, clock};
-  MemoryFileStore files;
-  IniStore ini{files};
-  SettingsModel settings{ini};
-  RecordingSystemSettings system;
-  MacroTables tables;
-  ButtonHandOver handOver;
   NoLauncher launcher;
   NoTimerResolution timer;
   // Time of the first report since it was last reset.

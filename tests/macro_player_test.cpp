@@ -9,6 +9,7 @@
 #include "device/protocol.h"
 #include "device/virtual_mouse.h"
 #include "macro/macro_player.h"
+#include "tests/support/program_rig.h"
 
 namespace zlv {
 namespace {
@@ -42,7 +43,7 @@ class CountingTimerResolution final : public TimerResolution {
 
 // Serves presses on the test thread with virtual time: every sleep of the
 // player advances the clock at once, so report times are exact.
-class MacroPlayerTest : public ::testing::Test {
+class MacroPlayerTest : public ::testing::Test, protected testing::ProgramRig<ManualClock> {
  protected:
   void SetUp() override {
     settings.ConfigPath = kConfig;
@@ -113,17 +114,7 @@ class MacroPlayerTest : public ::testing::Test {
   }
   Text IniValue(const char16_t* key) { return ini.Read(kConfig, u"Config1", key, 64); }
 
-  ManualClock clock;
   Nanos start{0};
-  VirtualMouse mouse{clock};
-  VirtualMouseLink link{mouse};
-  MouseProtocol protocol{link, clock};
-  MemoryFileStore files;
-  IniStore ini{files};
-  SettingsModel settings{ini};
-  RecordingSystemSettings system;
-  MacroTables tables;
-  ButtonHandOver handOver;
   FakeLauncher launcher;
   CountingTimerResolution timer;
   int repaints = 0;

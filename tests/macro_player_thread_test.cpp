@@ -14,6 +14,7 @@
 #include "device/protocol.h"
 #include "device/virtual_mouse.h"
 #include "macro/macro_player.h"
+#include "tests/support/program_rig.h"
 
 namespace zlv {
 namespace {
@@ -29,7 +30,7 @@ class NoLauncher final : public ProgramLauncher {
   bool Launch(TextView) override { return false; }
 };
 
-class PlayerThreadTest : public ::testing::Test {
+class PlayerThreadTest : public ::testing::Test, protected testing::ProgramRig<VirtualClock> {
  protected:
   void SetUp() override {
     settings.ConfigPath = kConfig;
@@ -113,16 +114,6 @@ class PlayerThreadTest : public ::testing::Test {
     return static_cast<long>(std::chrono::duration_cast<Millis>(mouse.Log().back().time).count());
   }
 
-  VirtualClock clock;
-  VirtualMouse mouse{clock};
-  VirtualMouseLink link{mouse};
-  MouseProtocol protocol{link, clock};
-  MemoryFileStore files;
-  IniStore ini{files};
-  SettingsModel settings{ini};
-  RecordingSystemSettings system;
-  MacroTables tables;
-  ButtonHandOver handOver;
   NoLauncher launcher;
   NoTimerResolution timer;
   InputReader reader{link, settings.profile, handOver, clock, {nullptr, [this] { clock.Notify(); }}};
