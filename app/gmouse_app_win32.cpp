@@ -28,6 +28,9 @@ bool RestoreRunningWindow(TextView title) {
   const std::wstring wide = ToWide(title);
   HWND window = FindWindowW(nullptr, wide.c_str());
   if (window == nullptr) return false;
+  // A window hidden in the tray is minimised and hidden: show it first, as
+  // the tray's own "Show Window" does, then restore it.
+  ShowWindow(window, SW_SHOW);
   ShowWindow(window, SW_RESTORE);
   return true;
 }
