@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "base/clock.h"
 #include "base/file_store.h"
 #include "device/device_link.h"

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/key_filter.h"
-#include "app/message_box_win32.h"
+#include "base/message_box_win32.h"
 #include "app/shell_commands.h"
 #include "app/window_title.h"
 #include "base/clock.h"

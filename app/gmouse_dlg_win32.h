@@ -18,7 +18,7 @@
 #include "app/app_core.h"
 #include "app/gmouse_app_win32.h"
 #include "app/tray_icon_win32.h"
-#include "app/win_framework_win32.h"
+#include "wingui/win_framework_win32.h"
 #include "base/text.h"
 #include "macro/keyboard_hook_win32.h"
 #include "macro/macro_recorder.h"

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "device/mouse_protocol.h"
 #include "device/system_settings.h"
 #include "macro/macro_file.h"

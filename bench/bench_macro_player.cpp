@@ -20,12 +20,12 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "device/input_reader.h"
 #include "device/protocol.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 #include "macro/macro_player.h"
-#include "tests/support/program_rig.h"
+#include "sim/program_rig.h"
 
 namespace zlv {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/message_box.h"
-#include "base/memory_file_store.h"
+#include "base/message_box.h"
+#include "sim/memory_file_store.h"
 #include "macro/macro_file.h"
 #include "macro/macro_slot.h"
 #include "settings/ini_file.h"

@@ -8,8 +8,8 @@
 #include <limits>
 #include <string>
 
-#include "app/message_box.h"
-#include "base/memory_file_store.h"
+#include "base/message_box.h"
+#include "sim/memory_file_store.h"
 #include "settings/ini_file.h"
 #include "ui/skin_layout.h"
 

@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "base/text.h"
 #include "macro/macro_slot.h"
 #include "settings/ini_file.h"

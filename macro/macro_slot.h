@@ -15,7 +15,7 @@
 #include <span>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "base/relaxed.h"
 #include "base/text.h"
 

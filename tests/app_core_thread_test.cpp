@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "app/app_core.h"
-#include "base/memory_file_store.h"
-#include "device/virtual_hid_system.h"
-#include "device/virtual_mouse.h"
+#include "sim/memory_file_store.h"
+#include "sim/virtual_hid_system.h"
+#include "sim/virtual_mouse.h"
 #include "tests/support/test_support.h"
 
 namespace zlv {

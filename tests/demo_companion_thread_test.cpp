@@ -1,4 +1,4 @@
-#include "app/demo_companion.h"
+#include "demo/demo_companion.h"
 
 #include <gtest/gtest.h>
 

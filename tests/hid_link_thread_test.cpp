@@ -9,8 +9,8 @@
 #include "base/clock.h"
 #include "device/device_link.h"
 #include "device/input_reader.h"
-#include "device/virtual_hid_system.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_hid_system.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {

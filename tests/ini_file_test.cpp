@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/file_store.h"
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "tests/support/test_support.h"
 
 namespace zlv {

@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "settings/ini_file.h"
 
 namespace zlv {

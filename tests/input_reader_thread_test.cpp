@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "base/virtual_clock.h"
+#include "sim/virtual_clock.h"
 #include "device/input_reader.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {

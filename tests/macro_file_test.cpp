@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "macro/key_codes.h"
 
 namespace zlv {

@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "device/mouse_protocol.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "settings/profile_settings.h"
 
 namespace zlv {

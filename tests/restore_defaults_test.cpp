@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_file_store.h"
-#include "device/virtual_mouse.h"
+#include "sim/memory_file_store.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 
 namespace zlv::ui {
 namespace {

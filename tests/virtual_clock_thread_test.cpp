@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/virtual_clock.h"
+#include "sim/virtual_clock.h"
 
 namespace zlv {
 namespace {

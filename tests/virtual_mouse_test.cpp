@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "device/protocol.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {

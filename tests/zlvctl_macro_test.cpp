@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "macro/macro_file.h"
 #include "settings/ini_file.h"
 #include "tests/support/test_support.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "macro/macro_file.h"
 #include "macro/macro_slot.h"
 #include "settings/ini_file.h"

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "tests/support/test_support.h"
 #include "tools/zlvctl/zlvctl.h"
 

@@ -14,7 +14,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "base/text.h"
 #include "settings/function_codes.h"
 #include "settings/ini_file.h"

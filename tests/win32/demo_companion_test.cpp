@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/demo_companion_win32.h"
+#include "demo/demo_companion_win32.h"
 #include "device/protocol.h"
 
 namespace zlv::demo {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_companion_win32.h"
+#include "demo/demo_companion_win32.h"
 #include "tests/support/test_support.h"
 #include "tests/win32/program_image_win32.h"
 

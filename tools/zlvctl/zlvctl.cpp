@@ -11,12 +11,12 @@
 #include <stdexcept>
 
 #include "base/clock.h"
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "device/input_reader.h"
 #include "device/mouse_protocol.h"
 #include "device/protocol.h"
 #include "device/system_settings.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 #include "macro/key_codes.h"
 #include "macro/key_names.h"
 #include "macro/macro_file.h"

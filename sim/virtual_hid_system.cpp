@@ -1,4 +1,4 @@
-#include "device/virtual_hid_system.h"
+#include "sim/virtual_hid_system.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 
 namespace zlv {
 

@@ -1,4 +1,4 @@
-#include "app/win_framework_win32.h"
+#include "wingui/win_framework_win32.h"
 
 #include <commctrl.h>
 

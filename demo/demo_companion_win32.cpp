@@ -1,4 +1,4 @@
-#include "app/demo_companion_win32.h"
+#include "demo/demo_companion_win32.h"
 
 #include <algorithm>
 #include <string>

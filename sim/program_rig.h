@@ -4,11 +4,11 @@
 // Header-only, so the benchmarks use it too.
 #pragma once
 
-#include "base/memory_file_store.h"
+#include "sim/memory_file_store.h"
 #include "device/input_reader.h"
 #include "device/mouse_protocol.h"
 #include "device/system_settings.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 #include "macro/macro_tables.h"
 #include "settings/ini_file.h"
 #include "settings/profile_settings.h"

@@ -1,4 +1,4 @@
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -14,14 +14,14 @@
 #include <optional>
 #include <string>
 
-#include "app/demo_companion.h"
-#include "app/demo_companion_win32.h"
+#include "demo/demo_companion.h"
+#include "demo/demo_companion_win32.h"
 #include "app/gmouse_app_win32.h"
 #include "base/clock.h"
 #include "base/text_win32.h"
 #include "device/hid_system_win32.h"
-#include "device/virtual_hid_system.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_hid_system.h"
+#include "sim/virtual_mouse.h"
 
 namespace {
 

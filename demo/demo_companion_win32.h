@@ -9,11 +9,11 @@
 #include <atomic>
 #include <memory>
 
-#include "app/demo_companion.h"
+#include "demo/demo_companion.h"
 #include "base/clock.h"
 #include "base/text.h"
-#include "device/virtual_hid_system.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_hid_system.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv::demo {
 

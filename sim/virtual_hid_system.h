@@ -18,7 +18,7 @@
 #include "device/device_link.h"
 #include "device/hid_system.h"
 #include "device/hid_transport.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv {
 

@@ -1,4 +1,4 @@
-#include "app/message_box_win32.h"
+#include "base/message_box_win32.h"
 
 #include <utility>
 #include <vector>

@@ -13,7 +13,7 @@
 
 #include "base/clock.h"
 #include "base/text.h"
-#include "device/virtual_mouse.h"
+#include "sim/virtual_mouse.h"
 
 namespace zlv::demo {
 
