@@ -404,9 +404,13 @@ void CopyBand(HDC target, HDC source, int left, int top, int width, int height) 
 }
 
 UniqueFont SkinFont(HDC dc, bool english) {
+  return SkinFontOfSize(dc, english ? L"Consolas" : L"\u5B8B\u4F53", 100);  // 宋体
+}
+
+UniqueFont SkinFontOfSize(HDC dc, const wchar_t* face, int tenthsOfPoint) {
   HDC measure = dc != nullptr ? dc : GetDC(nullptr);
-  // 10 points (100 tenths) in the context's logical units.
-  POINT size{0, MulDiv(GetDeviceCaps(measure, LOGPIXELSY), 100, 720)};
+  // The size in the context's logical units.
+  POINT size{0, MulDiv(GetDeviceCaps(measure, LOGPIXELSY), tenthsOfPoint, 720)};
   POINT origin{0, 0};
   DPtoLP(measure, &size, 1);
   DPtoLP(measure, &origin, 1);
@@ -415,7 +419,6 @@ UniqueFont SkinFont(HDC dc, bool english) {
   const int height = size.y - origin.y;
   font.lfHeight = height < 0 ? height : -height;
   font.lfCharSet = DEFAULT_CHARSET;
-  const wchar_t* face = english ? L"Consolas" : L"\u5B8B\u4F53";  // 宋体
   wcsncpy_s(font.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
   return UniqueFont(CreateFontIndirectW(&font));
 }
