@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "base/file_store.h"
 
@@ -23,15 +24,35 @@ fs::path NativePath(TextView path) {
 }
 }  // namespace
 
-std::optional<std::string> DiskFileStore::Read(TextView path) {
+FileRead DiskFileStore::Load(TextView path) {
   const fs::path p = NativePath(path);
   std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return std::nullopt;
+  const fs::file_status status = fs::status(p, ec);
+  if (!fs::exists(status)) {
+    // Not found, or its folder is missing; any other error (no access to the
+    // folder, ...) leaves open whether a file is there.
+    return {ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory
+                ? FileReadStatus::kUnreadable
+                : FileReadStatus::kMissing,
+            {}};
+  }
+  if (!fs::is_regular_file(status)) return {FileReadStatus::kUnreadable, {}};
   std::ifstream in(p, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) {
+    // Removed in the meantime, or not ours to read.
+    return {fs::exists(p, ec) || ec ? FileReadStatus::kUnreadable : FileReadStatus::kMissing, {}};
+  }
+  // The size of the file this stream opened, which a rename over the path
+  // since does not change.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0 || !in) return {FileReadStatus::kUnreadable, {}};
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
+  if (in.bad() || bytes.size() < static_cast<std::size_t>(size)) {
+    return {FileReadStatus::kIncomplete, {}};
+  }
+  return {FileReadStatus::kOk, std::move(bytes)};
 }
 
 bool DiskFileStore::Replace(TextView path, const std::string& bytes) {

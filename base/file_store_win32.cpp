@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "base/file_store.h"
 #include "base/text_win32.h"
@@ -74,25 +76,40 @@ HANDLE CreateTempBeside(const std::wstring& target, std::wstring& temp) {
 
 }  // namespace
 
-std::optional<std::string> DiskFileStore::Read(TextView path) {
+FileRead DiskFileStore::Load(TextView path) {
   const std::wstring wide = ToWide(path);
   Handle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return std::nullopt;
+  if (!file.valid()) {
+    // Only these say that nothing is there. Any other error (access denied,
+    // a sharing violation, a folder, which CreateFileW does not open this way,
+    // ...) may hide a file, which a writer must then not replace.
+    const DWORD error = GetLastError();
+    return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                ? FileReadStatus::kMissing
+                : FileReadStatus::kUnreadable,
+            {}};
+  }
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(file.get(), &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return std::nullopt;
+    return {FileReadStatus::kUnreadable, {}};
   }
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   std::string bytes;
   char buffer[64 * 1024];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+      // Access denied, a locked range, a device error, ...
+      return {bytes.empty() ? FileReadStatus::kUnreadable : FileReadStatus::kIncomplete, {}};
+    }
     if (got == 0) break;
     bytes.append(buffer, got);
   }
-  return bytes;
+  if (bytes.size() < size) return {FileReadStatus::kIncomplete, {}};
+  return {FileReadStatus::kOk, std::move(bytes)};
 }
 
 bool DiskFileStore::Replace(TextView path, const std::string& bytes) {

@@ -160,6 +160,11 @@ bool EqualsIgnoreCase(TextView a, TextView b) {
   return true;
 }
 
+Text FoldedCase(Text text) {
+  for (char16_t& c : text) c = FoldCase(c);
+  return text;
+}
+
 TextView TrimBlanks(TextView text) {
   size_t begin = 0;
   size_t end = text.size();

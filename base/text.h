@@ -33,6 +33,9 @@ std::int32_t ParseDecimal(TextView text);
 
 // Case-insensitive equality as the INI files need it (ASCII and Latin-1 letters).
 bool EqualsIgnoreCase(TextView a, TextView b);
+// The text with the letters EqualsIgnoreCase ignores the case of folded: two
+// texts are equal ignoring case exactly when their folded forms are equal.
+Text FoldedCase(Text text);
 
 // Blanks (space, tab) removed from both ends.
 TextView TrimBlanks(TextView text);

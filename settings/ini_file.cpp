@@ -1,6 +1,8 @@
 #include "settings/ini_file.h"
 
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
 
 namespace zlv {
 
@@ -67,29 +69,52 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 }
 
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-Text FromUtf16Le(std::string_view bytes) {
+enum class ByteOrder : std::uint8_t { kLittle, kBig };
+
+Text FromUtf16(std::string_view bytes, ByteOrder order) {
   Text out;
   out.reserve(bytes.size() / 2);
+  const std::size_t low = order == ByteOrder::kLittle ? 0 : 1;
   // An odd trailing byte is not a character and is dropped.
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto lo = static_cast<unsigned char>(bytes[i]);
-    const auto hi = static_cast<unsigned char>(bytes[i + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[i + low]);
+    const auto hi = static_cast<unsigned char>(bytes[i + 1 - low]);
     out.push_back(static_cast<char16_t>(lo | (hi << 8)));
   }
   return out;
 }
 
-void AppendUtf16Le(std::string& out, TextView text) {
+void AppendUtf16(std::string& out, TextView text, ByteOrder order) {
   for (char16_t c : text) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
+    const auto lo = static_cast<char>(c & 0xFF);
+    const auto hi = static_cast<char>(c >> 8);
+    if (order == ByteOrder::kLittle) {
+      out.push_back(lo);
+      out.push_back(hi);
+    } else {
+      out.push_back(hi);
+      out.push_back(lo);
+    }
   }
 }
 
 void AppendLatin1(std::string& out, TextView text) {
   for (char16_t c : text) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+}
+
+// A snapshot's index key: the key and section names folded, joined by a line
+// break. Names read from a file hold no line break, so the join is unambiguous
+// there, and a name asked for with one matches nothing, as in Find.
+Text IndexKey(TextView section, TextView key) {
+  Text joined;
+  joined.reserve(key.size() + 1 + section.size());
+  joined += key;
+  joined += u'\n';
+  joined += section;
+  return FoldedCase(std::move(joined));
 }
 
 }  // namespace
@@ -99,7 +124,10 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   Text text;
   if (StartsWith(bytes, kUtf16LeBom)) {
     doc.encoding_ = IniEncoding::kUtf16Le;
-    text = FromUtf16Le(bytes.substr(kUtf16LeBom.size()));
+    text = FromUtf16(bytes.substr(kUtf16LeBom.size()), ByteOrder::kLittle);
+  } else if (StartsWith(bytes, kUtf16BeBom)) {
+    doc.encoding_ = IniEncoding::kUtf16Be;
+    text = FromUtf16(bytes.substr(kUtf16BeBom.size()), ByteOrder::kBig);
   } else if (StartsWith(bytes, kUtf8Bom)) {
     doc.encoding_ = IniEncoding::kUtf8Bom;
     text = FromUtf8(bytes.substr(kUtf8Bom.size()));
@@ -142,7 +170,12 @@ std::string IniDocument::Serialize() const {
     case IniEncoding::kUtf16Le:
       out.reserve(kUtf16LeBom.size() + text.size() * 2);
       out += kUtf16LeBom;
-      AppendUtf16Le(out, text);
+      AppendUtf16(out, text, ByteOrder::kLittle);
+      break;
+    case IniEncoding::kUtf16Be:
+      out.reserve(kUtf16BeBom.size() + text.size() * 2);
+      out += kUtf16BeBom;
+      AppendUtf16(out, text, ByteOrder::kBig);
       break;
     case IniEncoding::kUtf8Bom:
       out += kUtf8Bom;
@@ -222,10 +255,27 @@ Text CutToBuffer(TextView value, std::size_t bufferChars) {
   return Text(cut);
 }
 
+IniSnapshot::IniSnapshot(const IniDocument& doc) {
+  // As Find sees the file: the keys below the first header of each section
+  // name, up to the next header; the first of the same name wins.
+  std::unordered_set<Text> seen;  // section names, folded
+  TextView section;
+  bool first = false;
+  for (const IniDocument::Line& line : doc.lines_) {
+    const LineInfo info = Classify(line.text);
+    if (info.kind == LineKind::kSection) {
+      section = info.name;
+      first = seen.insert(FoldedCase(Text(section))).second;
+    } else if (info.kind == LineKind::kKey && first) {
+      values_.try_emplace(IndexKey(section, info.name), Unquote(info.value));
+    }
+  }
+}
+
 Text IniSnapshot::Read(TextView section, TextView key, std::size_t bufferChars,
                        TextView defaultValue) const {
-  const std::optional<Text> value = doc_.Find(section, key);
-  return CutToBuffer(value ? TextView(*value) : defaultValue, bufferChars);
+  const auto it = values_.find(IndexKey(section, key));
+  return CutToBuffer(it != values_.end() ? TextView(it->second) : defaultValue, bufferChars);
 }
 
 std::int32_t IniSnapshot::ReadInt(TextView section, TextView key,
@@ -234,12 +284,15 @@ std::int32_t IniSnapshot::ReadInt(TextView section, TextView key,
 }
 
 IniSnapshot IniStore::Open(TextView path) {
-  std::optional<std::string> bytes;
+  FileRead file;
   {
     std::lock_guard lock(mutex_);
-    bytes = files_.Read(path);
+    file = files_.Load(path);
   }
-  return IniSnapshot(bytes ? IniDocument::Parse(*bytes) : IniDocument());
+  // A file that cannot be read, or only in part, reads like a missing one:
+  // every value is its default (never half a file's values).
+  return IniSnapshot(file.status == FileReadStatus::kOk ? IniDocument::Parse(file.bytes)
+                                                        : IniDocument());
 }
 
 Text IniStore::Read(TextView path, TextView section, TextView key, std::size_t bufferChars,
@@ -253,13 +306,20 @@ bool IniStore::Write(TextView path, TextView section, TextView key, TextView val
 
 bool IniStore::Write(TextView path, const std::vector<IniWrite>& writes) {
   std::lock_guard lock(mutex_);
-  const std::optional<std::string> before = files_.Read(path);
-  IniDocument doc = before ? IniDocument::Parse(*before) : IniDocument();
+  const FileRead before = files_.Load(path);
+  // Only a missing file may be written from nothing. One that is there but
+  // could not be read whole would lose every line not being written, so the
+  // write fails and changes nothing, as WritePrivateProfileStringW does.
+  if (before.status != FileReadStatus::kOk && before.status != FileReadStatus::kMissing) {
+    return false;
+  }
+  const bool exists = before.status == FileReadStatus::kOk;
+  IniDocument doc = exists ? IniDocument::Parse(before.bytes) : IniDocument();
   for (const IniWrite& write : writes) doc.Set(write.section, write.key, write.value);
   std::string after = doc.Serialize();
   // Values that are already there leave the file alone: no commit, no new timestamp.
-  if (before && after == *before) return true;
-  if (!before && writes.empty()) return true;
+  if (exists && after == before.bytes) return true;
+  if (!exists && writes.empty()) return true;
   return files_.Replace(path, after);
 }
 

@@ -7,11 +7,13 @@
 // wins, a read into a buffer of N characters yields at most N - 1 characters,
 // and a missing file, section or key reads as the default (normally empty).
 //
-// Files in UTF-16LE with BOM, UTF-8 with BOM and plain 8-bit text (UTF-8 when
-// valid, else Latin-1) are read; a written file keeps its encoding and line
-// ends; a new file is plain text with CRLF line ends. Writing replaces a key in
-// place, appends a new key after the last entry of its section and a new
-// section at the end of the file; every other line stays as it was.
+// Files in UTF-16 with BOM (either byte order), UTF-8 with BOM and plain 8-bit
+// text (UTF-8 when valid, else Latin-1) are read; a written file keeps its
+// encoding and line ends; a new file is plain text with CRLF line ends.
+// Writing replaces a key in place, appends a new key after the last entry of
+// its section and a new section at the end of the file; every other line stays
+// as it was. A file that is there but cannot be read whole reads like a missing
+// one, and a write to it fails and leaves it alone.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/file_store.h"
@@ -32,6 +35,7 @@ enum class IniEncoding : std::uint8_t {
   kPlainLatin1,  // no BOM, not valid UTF-8: one byte per character
   kUtf8Bom,
   kUtf16Le,      // with BOM
+  kUtf16Be,      // with BOM
 };
 
 // One INI file's text in memory, line by line, as read from disk.
@@ -54,6 +58,7 @@ class IniDocument {
   IniEncoding encoding() const { return encoding_; }
 
  private:
+  friend class IniSnapshot;
   struct Line {
     Text text;
     Text ending;  // u"\r\n", u"\n", u"\r" or empty for the last line
@@ -72,17 +77,21 @@ class IniDocument {
 // The text a read into a buffer of `bufferChars` characters yields.
 Text CutToBuffer(TextView value, std::size_t bufferChars);
 
-// A file parsed once for many reads (a profile load reads 22 keys).
+// A file parsed once for many reads (a profile load reads 22 keys, a skin
+// layout more than a hundred). Reads give what IniDocument::Find gives, looked
+// up in an index of the file's keys built once, so a read does not walk the
+// file.
 class IniSnapshot {
  public:
-  explicit IniSnapshot(IniDocument doc) : doc_(std::move(doc)) {}
+  explicit IniSnapshot(const IniDocument& doc);
   Text Read(TextView section, TextView key, std::size_t bufferChars,
             TextView defaultValue = u"") const;
   // ParseDecimal of Read(section, key, bufferChars).
   std::int32_t ReadInt(TextView section, TextView key, std::size_t bufferChars) const;
 
  private:
-  IniDocument doc_;
+  // Value (trimmed, unquoted) by IndexKey(section, key).
+  std::unordered_map<Text, Text> values_;
 };
 
 struct IniWrite {
@@ -101,7 +110,8 @@ class IniStore {
   IniSnapshot Open(TextView path);
   Text Read(TextView path, TextView section, TextView key, std::size_t bufferChars,
             TextView defaultValue = u"");
-  // Returns false when the file could not be written; nothing changed then.
+  // Returns false when the file could not be written, or is there but could
+  // not be read whole (so its other lines are unknown); nothing changed then.
   // Writes that leave every byte of the file as it was commit nothing.
   bool Write(TextView path, TextView section, TextView key, TextView value);
   // Several keys, one commit.

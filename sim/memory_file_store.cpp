@@ -13,18 +13,26 @@ Text Key(TextView path) {
 }
 }  // namespace
 
-std::optional<std::string> MemoryFileStore::Read(TextView path) {
+FileRead MemoryFileStore::Load(TextView path) {
   std::lock_guard lock(mutex_);
-  const auto it = files_.find(Key(path));
-  if (it == files_.end()) return std::nullopt;
-  return it->second;
+  const Text key = Key(path);
+  const auto it = files_.find(key);
+  if (it == files_.end()) return {FileReadStatus::kMissing, {}};
+  const auto failure = read_failures_.find(key);
+  if (failure != read_failures_.end()) return {failure->second, {}};
+  return {FileReadStatus::kOk, it->second};
 }
 
 bool MemoryFileStore::Replace(TextView path, const std::string& bytes) {
-  std::lock_guard lock(mutex_);
-  if (read_only_.count(Key(path)) != 0) return false;
-  files_[Key(path)] = bytes;
-  ++commits_;
+  std::function<void(TextView)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    if (read_only_.count(Key(path)) != 0) return false;
+    files_[Key(path)] = bytes;
+    ++commits_;
+    observer = replace_observer_;
+  }
+  if (observer) observer(path);
   return true;
 }
 
@@ -45,6 +53,20 @@ void MemoryFileStore::SetReadOnly(TextView path, bool readOnly) {
   } else {
     read_only_.erase(Key(path));
   }
+}
+
+void MemoryFileStore::SetReadFailure(TextView path, FileReadStatus failure) {
+  std::lock_guard lock(mutex_);
+  if (failure == FileReadStatus::kOk) {
+    read_failures_.erase(Key(path));
+  } else {
+    read_failures_[Key(path)] = failure;
+  }
+}
+
+void MemoryFileStore::SetReplaceObserver(std::function<void(TextView path)> observer) {
+  std::lock_guard lock(mutex_);
+  replace_observer_ = std::move(observer);
 }
 
 int MemoryFileStore::commits() const {

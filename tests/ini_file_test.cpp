@@ -25,6 +25,15 @@ std::string Utf16Le(TextView text) {
   return out;
 }
 
+std::string Utf16Be(TextView text) {
+  std::string out = "\xFE\xFF";
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c >> 8));
+    out.push_back(static_cast<char>(c & 0xFF));
+  }
+  return out;
+}
+
 // ---------------------------------------------------------------- reading
 
 struct ReadCase {
@@ -159,6 +168,7 @@ class IniEncodingTest : public ::testing::TestWithParam<EncodingCase> {};
 
 const EncodingCase kEncodingCases[] = {
     {"Utf16Le", Utf16Le(kChineseSample), IniEncoding::kUtf16Le},
+    {"Utf16Be", Utf16Be(kChineseSample), IniEncoding::kUtf16Be},
     {"Utf8Bom", "\xEF\xBB\xBF" + ToUtf8(kChineseSample), IniEncoding::kUtf8Bom},
     {"PlainUtf8", ToUtf8(kChineseSample), IniEncoding::kPlainUtf8},
 };
@@ -201,22 +211,59 @@ TEST(IniLatin1, ReadsAndWritesOneBytePerCharacter) {
   EXPECT_EQ(doc.Serialize(), "[Caf\xE9]\r\nname=\xFC?\r\n");
 }
 
-TEST(IniUtf16, OddTrailingByteIsDropped) {
-  const std::string bytes = Utf16Le(u"[a]\r\nk=v\r\n") + "\x41";
+// The two byte orders of UTF-16, each with its own BOM.
+struct Utf16Case {
+  const char* name;
+  std::string (*encode)(TextView);
+  IniEncoding encoding;
+};
+
+class IniUtf16Test : public ::testing::TestWithParam<Utf16Case> {};
+
+TEST_P(IniUtf16Test, OddTrailingByteIsDropped) {
+  const std::string bytes = GetParam().encode(u"[a]\r\nk=v\r\n") + "\x41";
   const IniDocument doc = IniDocument::Parse(bytes);
-  EXPECT_EQ(doc.encoding(), IniEncoding::kUtf16Le);
+  EXPECT_EQ(doc.encoding(), GetParam().encoding);
   EXPECT_EQ(doc.Find(u"a", u"k"), Text(u"v"));
   EXPECT_EQ(doc.Serialize(), bytes.substr(0, bytes.size() - 1));
 }
 
-TEST(IniUtf16, BomAloneIsAnEmptyUtf16Document) {
-  for (const std::string& bytes : {std::string("\xFF\xFE"), std::string("\xFF\xFE\x00", 3)}) {
+TEST_P(IniUtf16Test, BomAloneIsAnEmptyUtf16Document) {
+  const std::string bom = GetParam().encode(u"");
+  for (const std::string& bytes : {bom, bom + std::string(1, '\0')}) {
     IniDocument doc = IniDocument::Parse(bytes);
-    EXPECT_EQ(doc.encoding(), IniEncoding::kUtf16Le);
+    EXPECT_EQ(doc.encoding(), GetParam().encoding);
     doc.Set(u"s", u"k", u"1");
-    EXPECT_EQ(doc.Serialize(), Utf16Le(u"[s]\r\nk=1\r\n"));
+    EXPECT_EQ(doc.Serialize(), GetParam().encode(u"[s]\r\nk=1\r\n"));
   }
 }
+
+// config.ini as the private-profile calls keep it in either byte order: the
+// values read, and a write changes and appends lines in the file's own order.
+TEST_P(IniUtf16Test, ConfigReadAndWrittenInItsByteOrder) {
+  MemoryFileStore files;
+  files.Put(u"config.ini", GetParam().encode(u"[Init]\r\nCurConfig=3\r\n[Config1]\r\nK0=1\r\n"
+                                             u"DPI_LEVEL=2\r\n"));
+  IniStore store(files);
+  const IniSnapshot snapshot = store.Open(u"config.ini");
+  EXPECT_EQ(snapshot.ReadInt(u"Init", u"CurConfig", 5), 3);
+  EXPECT_EQ(snapshot.ReadInt(u"Config1", u"DPI_LEVEL", 5), 2);
+
+  ASSERT_TRUE(store.Write(u"config.ini", {{u"Config1", u"DPI_LEVEL", u"0"},
+                                          {u"Config1", u"FIRE_TIME", u"50"},
+                                          {u"Config6", u"DPI_LEVEL", u"1"}}));
+  EXPECT_EQ(files.Read(u"config.ini"),
+            GetParam().encode(u"[Init]\r\nCurConfig=3\r\n[Config1]\r\nK0=1\r\nDPI_LEVEL=0\r\n"
+                              u"FIRE_TIME=50\r\n[Config6]\r\nDPI_LEVEL=1\r\n"));
+}
+
+const Utf16Case kUtf16Cases[] = {
+    {"LittleEndian", Utf16Le, IniEncoding::kUtf16Le},
+    {"BigEndian", Utf16Be, IniEncoding::kUtf16Be},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, IniUtf16Test, ::testing::ValuesIn(kUtf16Cases),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // ---------------------------------------------------------------- write placement
 
@@ -354,6 +401,42 @@ TEST(IniStoreWrite, FailedReplaceChangesNothing) {
   EXPECT_EQ(store.Read(u"config.ini", u"Init", u"CurConfig", 260), u"2");
 }
 
+// A file that is there but cannot be read, or only in part, is not a missing
+// file: writing must not replace it with just the keys being written (every
+// profile and reset section would be gone). Like WritePrivateProfileStringW,
+// the write fails and the file keeps every byte.
+class IniStoreUnreadableTest : public ::testing::TestWithParam<FileReadStatus> {};
+
+TEST_P(IniStoreUnreadableTest, WriteFailsAndChangesNothing) {
+  MemoryFileStore files;
+  const std::string before =
+      "[Init]\r\nCurConfig=1\r\n[Config1]\r\nK0=1\r\nDPI_LEVEL=2\r\n"
+      "[CfgReset2]\r\nK0=3\r\n";
+  files.Put(u"config.ini", before);
+  files.SetReadFailure(u"config.ini", GetParam());
+  IniStore store(files);
+  EXPECT_FALSE(store.Write(u"config.ini", u"Config1", u"DPI_LEVEL", u"0"));
+  EXPECT_FALSE(store.Write(u"config.ini", {{u"Config6", u"K0", u"1"}, {u"Init", u"CurConfig", u"2"}}));
+  EXPECT_FALSE(store.Write(u"config.ini", {}));
+  // Reads give what a missing file gives.
+  EXPECT_EQ(store.Read(u"config.ini", u"Init", u"CurConfig", 5, u"d"), u"d");
+  EXPECT_EQ(files.commits(), 0);
+
+  files.SetReadFailure(u"config.ini", FileReadStatus::kOk);
+  EXPECT_EQ(files.Read(u"config.ini"), before);
+  // Readable again, the same write goes through.
+  EXPECT_TRUE(store.Write(u"config.ini", u"Config1", u"DPI_LEVEL", u"0"));
+  EXPECT_EQ(store.Read(u"config.ini", u"CfgReset2", u"K0", 5), u"3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, IniStoreUnreadableTest,
+                         ::testing::Values(FileReadStatus::kUnreadable, FileReadStatus::kIncomplete),
+                         [](const auto& param) {
+                           return std::string(param.param == FileReadStatus::kUnreadable
+                                                  ? "Unreadable"
+                                                  : "ReadFailsPartWay");
+                         });
+
 class IniDiskTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;
@@ -386,6 +469,20 @@ TEST_F(IniDiskTest, MissingFolderFailsAndCreatesNothing) {
   EXPECT_FALSE(store_.Write(path.u16string(), u"Init", u"CurConfig", u"2"));
   EXPECT_FALSE(fs::exists(path.parent_path()));
   EXPECT_EQ(store_.Read(path.u16string(), u"Init", u"CurConfig", 260, u"d"), u"d");
+}
+
+TEST_F(IniDiskTest, LoadTellsMissingFromUnreadable) {
+  const Text file = dir_.File("config.ini");
+  testing::WriteBytes(file, "[Init]\r\n");
+  EXPECT_EQ(disk_.Load(file).status, FileReadStatus::kOk);
+  EXPECT_EQ(disk_.Load(file).bytes, "[Init]\r\n");
+  EXPECT_EQ(disk_.Load(dir_.File("none.ini")).status, FileReadStatus::kMissing);
+  EXPECT_EQ(disk_.Load(dir_.File("none/config.ini")).status, FileReadStatus::kMissing);
+  // A folder is there, but no file to read.
+  fs::create_directory(dir_.path() / "folder.ini");
+  EXPECT_EQ(disk_.Load(dir_.File("folder.ini")).status, FileReadStatus::kUnreadable);
+  EXPECT_FALSE(store_.Write(dir_.File("folder.ini"), u"Init", u"CurConfig", u"2"));
+  EXPECT_TRUE(fs::is_directory(dir_.path() / "folder.ini"));
 }
 
 // ---------------------------------------------------------------- bad input
