@@ -1,5 +1,7 @@
 #include "app/restore_defaults.h"
 
+#include "app/settings_push.h"
+
 namespace zlv {
 
 void RestoreDefaults(RestoreDefaultsContext& c) {
@@ -8,7 +10,7 @@ void RestoreDefaults(RestoreDefaultsContext& c) {
   c.settings.RestoreDefaultSettings();
   RestoreDefaultMacros(c.settings.ini(), c.messages, c.locations, c.settings.UiLanguage,
                        c.user_macros, c.macro_state, c.refresh_macro_list);
-  c.protocol.PushAllSettings(c.settings, c.system, c.invalidate_window);
+  PushAllSettings(c.settings, c.protocol, c.system, c.invalidate_window);
 }
 
 }  // namespace zlv

@@ -6,102 +6,36 @@ namespace zlv {
 
 namespace {
 
-using protocol::Command;
-
 constexpr Millis kReleaseWait{10};
-
-std::uint8_t Low8(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
 }  // namespace
 
-template <typename Fill>
-void MouseProtocol::Send(bool testsWriteHandle, Fill&& fill) {
+void MouseProtocol::SendLocked(const ReportFill& report) {
+  report.ApplyTo(report_);
+  if (report.needsWriteHandle && !transport_.WriteHandleUsable()) return;
+  const std::size_t length = std::min(transport_.FeatureReportLength(), report_.size());
+  transport_.SendFeatureReport(report_.data(), length);
+}
+
+void MouseProtocol::Send(const ReportFill& report) {
   std::lock_guard lock(mutex_);
-  fill(report_);
-  if (testsWriteHandle && !transport_.WriteHandleUsable()) return;
-  const std::size_t length = std::min(transport_.FeatureReportLength(), report_.size());
-  transport_.SendFeatureReport(report_.data(), length);
+  SendLocked(report);
 }
 
-void MouseProtocol::PushAllSettings(SettingsModel& settings, SystemSettings& system,
-                                    const std::function<void()>& invalidateWindow) {
-  settings.SaveCurrentProfileNumber();
-  settings.SaveProfile(settings.ConfigPath, kAppliedSnapshot);
-  const ProfileSettings& s = settings.profile;
-
+void MouseProtocol::TakeOverSettings(const SettingsReports& encoded) {
   for (int i = 0; i < kButtonCount; ++i) {
-    const ButtonFunctionCode code = s.ButtonCodes[i];
-    follow_ups_[i] = static_cast<std::uint8_t>(FollowUpOf(code));
-    Send(true, [&](Report& r) {
-      r[0] = protocol::kReportId;
-      r[1] = static_cast<std::uint8_t>(Command::kButtonFunction);
-      r[2] = protocol::PhysicalButtonIndex[static_cast<std::size_t>(i)];
-      r[3] = DeviceFunctionOf(code);
-    });
-  }
-
-  Send(false, [&](Report& r) {
-    r[0] = protocol::kReportId;
-    r[1] = static_cast<std::uint8_t>(Command::kWheel);
-    r[2] = Low8(s.WheelStatus);
-    r[3] = 0;
-  });
-
-  std::uint8_t enableMask = 0;
-  for (int n = 0; n < kDpiStageCount; ++n) {
-    if (s.DpiStageEnabled[n] != 0) enableMask = static_cast<std::uint8_t>(enableMask | (1u << n));
+    follow_ups_[i] = static_cast<std::uint8_t>(encoded.followUps[static_cast<std::size_t>(i)]);
   }
   for (int n = 0; n < kDpiStageCount; ++n) {
-    const std::uint8_t code = protocol::DpiCodeOf(s.DpiStages[n]);
-    dpi_stage_codes_[n] = code;
-    Send(false, [&](Report& r) {
-      r[0] = protocol::kReportId;
-      r[1] = static_cast<std::uint8_t>(Command::kDpiStage);
-      r[2] = Low8(protocol::kDpiActiveBase + s.DpiLevel);
-      r[3] = Low8(code * 16 + protocol::kDpiStageMarker + n);
-      r[4] = enableMask;
-    });
+    dpi_stage_codes_[n] = encoded.dpiStageCodes[static_cast<std::size_t>(n)];
   }
-
-  applied_led_mode_ = s.LedMode;
-  Send(false, [&](Report& r) {
-    r[0] = protocol::kReportId;
-    r[1] = static_cast<std::uint8_t>(Command::kLed);
-    r[2] = protocol::kLedHeader;
-    r[3] = static_cast<std::uint8_t>(protocol::kLedBase + protocol::LedCodeOf(s.LedMode));
-  });
-
-  if (invalidateWindow) invalidateWindow();
-
-  if (system.PointerSpeed()) system.SetPointerSpeed(WindowsPointerSpeed(s.PointerSpeed));
-  if (system.WheelScrollLines()) system.SetWheelScrollLines(WindowsWheelLines(s.WheelLines));
-
-  const std::int32_t t = s.FireTime / 8;
-  Send(false, [&](Report& r) {
-    r[0] = protocol::kReportId;
-    r[1] = static_cast<std::uint8_t>(Command::kFireTime);
-    r[2] = Low8(t / 256);
-    r[3] = Low8(t % 256);
-    r[4] = r[5] = r[6] = r[7] = 0;
-  });
-
-  settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+  applied_led_mode_ = encoded.ledMode;
 }
 
-void MouseProtocol::SendKeysLocked() {
-  report_[0] = protocol::kReportId;
-  report_[1] = static_cast<std::uint8_t>(Command::kKeys);
-  std::copy(key_slots_.begin(), key_slots_.end(), report_.begin() + 2);
-  const std::size_t length = std::min(transport_.FeatureReportLength(), report_.size());
-  transport_.SendFeatureReport(report_.data(), length);
-}
-
-void MouseProtocol::SendMouseButtonsLocked() {
-  report_[0] = protocol::kReportId;
-  report_[1] = static_cast<std::uint8_t>(Command::kMouseButtons);
-  report_[3] = mouse_buttons_;
-  const std::size_t length = std::min(transport_.FeatureReportLength(), report_.size());
-  transport_.SendFeatureReport(report_.data(), length);
+void MouseProtocol::SendSettings(const ProfileSettings& settings) {
+  const SettingsReports encoded = EncodeSettings(settings);
+  TakeOverSettings(encoded);
+  for (const ReportFill& report : encoded.reports) Send(report);
 }
 
 void MouseProtocol::SendKeyEvent(std::uint8_t code, std::uint8_t action) {
@@ -113,7 +47,7 @@ void MouseProtocol::SendKeyEvent(std::uint8_t code, std::uint8_t action) {
       if (kind == KeyAction::kPress) mouse_buttons_ = static_cast<std::uint8_t>(mouse_buttons_ & ~bit);
       if (kind == KeyAction::kRelease) mouse_buttons_ = static_cast<std::uint8_t>(mouse_buttons_ | bit);
     }
-    SendMouseButtonsLocked();
+    SendLocked(MouseButtonsReport(mouse_buttons_));
     return;
   }
   if (kind == KeyAction::kPress) {
@@ -126,7 +60,7 @@ void MouseProtocol::SendKeyEvent(std::uint8_t code, std::uint8_t action) {
       key_slots_.back() = 0;
     }
   }
-  SendKeysLocked();
+  SendLocked(KeysReport(key_slots_));
 }
 
 void MouseProtocol::ReleaseAll() {
@@ -134,31 +68,19 @@ void MouseProtocol::ReleaseAll() {
   {
     std::lock_guard lock(mutex_);
     mouse_buttons_ = static_cast<std::uint8_t>(mouse_buttons_ | 0x07);
-    SendMouseButtonsLocked();
+    SendLocked(MouseButtonsReport(mouse_buttons_));
   }
   clock_.SleepFor(kReleaseWait);
   {
     std::lock_guard lock(mutex_);
     key_slots_.fill(0);
-    SendKeysLocked();
+    SendLocked(KeysReport(key_slots_));
   }
 }
 
-void MouseProtocol::SendConsumerControl(std::uint16_t usage) {
-  // Byte 0 is left as the previous report had it; it always holds the report id.
-  Send(false, [&](Report& r) {
-    r[1] = static_cast<std::uint8_t>(Command::kConsumerControl);
-    r[2] = static_cast<std::uint8_t>(usage >> 8);
-    r[3] = static_cast<std::uint8_t>(usage & 0xFF);
-  });
-}
+void MouseProtocol::SendConsumerControl(std::uint16_t usage) { Send(ConsumerControlReport(usage)); }
 
-void MouseProtocol::DriverExitCommand() {
-  Send(true, [&](Report& r) {
-    r[0] = protocol::kReportId;
-    r[1] = static_cast<std::uint8_t>(Command::kDriverExit);
-  });
-}
+void MouseProtocol::DriverExitCommand() { Send(DriverExitReport()); }
 
 FollowUp MouseProtocol::FollowUpOfSlot(int slot) const {
   if (slot < 0 || slot >= kButtonCount) return FollowUp::kNone;
@@ -185,13 +107,5 @@ MouseProtocol::Report MouseProtocol::LastReport() const {
   std::lock_guard lock(mutex_);
   return report_;
 }
-
-int WindowsPointerSpeed(std::uint8_t pointerSpeed) {
-  if (pointerSpeed == 0) return 1;
-  if (pointerSpeed <= 8) return 2 * pointerSpeed;
-  return 18;
-}
-
-int WindowsWheelLines(std::uint8_t wheelLines) { return wheelLines + 1; }
 
 }  // namespace zlv

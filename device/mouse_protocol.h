@@ -1,18 +1,18 @@
 // Everything the program tells the mouse: the one feature-report buffer, the
-// settings push, the key and mouse-button reports of the macro player, the
-// consumer-control report and the exit command.
+// settings reports, the key and mouse-button reports of the macro player, the
+// consumer-control report and the exit command. What goes into each report is
+// device/settings_reports.h; this class only fills the buffer and sends.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 
 #include "base/clock.h"
 #include "base/relaxed.h"
 #include "device/hid_transport.h"
 #include "device/protocol.h"
-#include "device/system_settings.h"
+#include "device/settings_reports.h"
 #include "settings/function_codes.h"
 #include "settings/profile_settings.h"
 
@@ -22,15 +22,20 @@ enum class KeyAction : std::uint8_t { kPress = 1, kRelease = 2 };
 
 class MouseProtocol {
  public:
-  using Report = std::array<std::uint8_t, protocol::kReportBufferSize>;
+  using Report = protocol::Report;
 
   MouseProtocol(HidTransport& transport, Clock& clock) : transport_(transport), clock_(clock) {}
 
-  // Window thread. Saves the applied snapshot, sends the thirteen settings
-  // reports back to back, applies the Windows pointer speed and wheel lines
-  // and saves the current profile.
-  void PushAllSettings(SettingsModel& settings, SystemSettings& system,
-                       const std::function<void()>& invalidateWindow);
+  // Window thread. Takes over what the host keeps of a settings push: the
+  // follow-up flags (macro player), the DPI codes and the LED mode (painter).
+  void TakeOverSettings(const SettingsReports& encoded);
+  // Fills the buffer and sends one report as a unit: the macro player's
+  // reports never mix with it. Bytes the report does not write keep the values
+  // of the report sent before, whichever thread sent it.
+  void Send(const ReportFill& report);
+  // The settings reports alone, without the files and Windows settings of the
+  // program's push: takes them over and sends all thirteen back to back.
+  void SendSettings(const ProfileSettings& settings);
 
   // Macro player thread. `action` 1 presses, 2 releases; any other value sends
   // the state unchanged. Codes 0xF0..0xF2 are the mouse buttons.
@@ -54,13 +59,7 @@ class MouseProtocol {
   Report LastReport() const;
 
  private:
-  // Fills and sends one report as a unit, so the two threads that send never
-  // mix the bytes of two reports. Bytes `fill` leaves alone keep the values of
-  // the report sent before, whichever thread sent it.
-  template <typename Fill>
-  void Send(bool testsWriteHandle, Fill&& fill);
-  void SendKeysLocked();
-  void SendMouseButtonsLocked();
+  void SendLocked(const ReportFill& report);
 
   HidTransport& transport_;
   Clock& clock_;
@@ -73,10 +72,5 @@ class MouseProtocol {
   std::array<Relaxed<std::uint8_t>, kDpiStageCount> dpi_stage_codes_{};
   Relaxed<std::uint8_t> applied_led_mode_;
 };
-
-// The Windows pointer speed (1..20) for a PointerSpeed step.
-int WindowsPointerSpeed(std::uint8_t pointerSpeed);
-// The Windows wheel scroll lines for a WheelLines step.
-int WindowsWheelLines(std::uint8_t wheelLines);
 
 }  // namespace zlv

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace zlv::protocol {
@@ -17,6 +18,10 @@ inline constexpr std::uint16_t kVendorUsage = 0x0001;
 
 inline constexpr std::uint8_t kReportId = 0x07;
 inline constexpr std::size_t kReportBufferSize = 256;
+// Every report writes only bytes 0..7 of the buffer; the rest travel as they stand.
+inline constexpr std::size_t kReportBytesWritten = 8;
+static_assert(kReportBytesWritten <= kReportBufferSize);
+using Report = std::array<std::uint8_t, kReportBufferSize>;
 
 enum class Command : std::uint8_t {
   kDpiStage = 0x09,
@@ -53,29 +58,47 @@ inline constexpr std::uint8_t kDpiStageMarker = 8;
 inline constexpr std::uint8_t kLedHeader = 0x3F;
 inline constexpr std::uint8_t kLedBase = 0x10;
 
-// The DPI code of a stage value: 0..3 give 1200, 1600, 2400, 3200 DPI, any
-// other value 800 DPI.
+// The five DPI values a stage can take, as the index stored in the profile
+// (0..4), the code the mouse is sent and the DPI it stands for. One table
+// serves both directions.
+struct DpiValue {
+  std::uint8_t code;
+  int dpi;
+};
+inline constexpr std::array<DpiValue, 5> kDpiValues = {{
+    {6, 1200},
+    {7, 1600},
+    {11, 2400},
+    {13, 3200},
+    {15, 800},
+}};
+
+// The DPI code of a stage value: the table's row, and for any other value the
+// last row (800 DPI).
 constexpr std::uint8_t DpiCodeOf(int value) {
-  switch (value) {
-    case 0: return 6;
-    case 1: return 7;
-    case 2: return 11;
-    case 3: return 13;
-    default: return 15;
-  }
+  if (value < 0 || value >= static_cast<int>(kDpiValues.size())) return kDpiValues.back().code;
+  return kDpiValues[static_cast<std::size_t>(value)].code;
 }
 
 // The DPI a code stands for, or 0 for a code the mouse does not know.
 constexpr int DpiOfCode(std::uint8_t code) {
-  switch (code) {
-    case 6: return 1200;
-    case 7: return 1600;
-    case 11: return 2400;
-    case 13: return 3200;
-    case 15: return 800;
-    default: return 0;
+  for (const DpiValue& v : kDpiValues) {
+    if (v.code == code) return v.dpi;
   }
+  return 0;
 }
+
+// Every code names one DPI, and each fits the high nibble of the stage byte.
+constexpr bool DpiCodesAreDistinctNibbles() {
+  for (std::size_t i = 0; i < kDpiValues.size(); ++i) {
+    if (kDpiValues[i].code > 0x0F) return false;
+    for (std::size_t j = i + 1; j < kDpiValues.size(); ++j) {
+      if (kDpiValues[i].code == kDpiValues[j].code) return false;
+    }
+  }
+  return true;
+}
+static_assert(DpiCodesAreDistinctNibbles());
 
 // LED effect codes of the modes 0..3. A mode outside the range (only a
 // hand-edited config.ini gives one) is sent as mode 0, the factory effect.

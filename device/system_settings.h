@@ -1,9 +1,20 @@
 // The two Windows mouse settings the program applies for the user.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 namespace zlv {
+
+// The Windows pointer speed (1..20) of a PointerSpeed step: 0 gives 1, 1..8
+// twice the step, 9 and above 18.
+constexpr int WindowsPointerSpeed(std::uint8_t pointerSpeed) {
+  if (pointerSpeed == 0) return 1;
+  if (pointerSpeed <= 8) return 2 * pointerSpeed;
+  return 18;
+}
+// The Windows wheel scroll lines of a WheelLines step.
+constexpr int WindowsWheelLines(std::uint8_t wheelLines) { return wheelLines + 1; }
 
 class SystemSettings {
  public:

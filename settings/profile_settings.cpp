@@ -1,5 +1,7 @@
 #include "settings/profile_settings.h"
 
+#include "settings/function_codes.h"
+
 namespace zlv {
 
 namespace {
@@ -14,6 +16,18 @@ constexpr std::size_t kStageValue = 10;
 constexpr std::int32_t kEnglish = 1;
 
 Text Indexed(const char16_t* stem, int n) { return Text(stem) + DecimalText(n); }
+
+// Whether a section holds at least one of the profile's keys; a missing
+// section, or a missing or unreadable file, holds none.
+bool HoldsAnyProfileKey(const IniSnapshot& file, const Text& section) {
+  // The default a read gives for a missing key. A key whose value is exactly
+  // this character counts as missing too; as a number it reads 0 anyway.
+  constexpr char16_t kAbsent[] = u"\uFFFF";
+  for (const auto& kv : ProfileKeyValues(ProfileSettings{})) {
+    if (file.Read(section, kv.key, kStageValue, kAbsent) != kAbsent) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -36,20 +50,68 @@ bool operator==(const ProfileSettings& a, const ProfileSettings& b) {
 }
 
 void ApplyBuiltInDefaults(ProfileSettings& s) {
-  constexpr std::int32_t kCodes[kButtonCount] = {1, 2, 3, 5, 4, 6};
-  constexpr std::uint8_t kStages[kDpiStageCount] = {0, 1, 2, 4};
-  for (int i = 0; i < kButtonCount; ++i) s.ButtonCodes[i] = kCodes[i];
-  s.WheelStatus = 0;
-  s.DpiLevel = 0;
-  for (int n = 0; n < kDpiStageCount; ++n) {
-    s.DpiStages[n] = kStages[n];
-    s.DpiStageEnabled[n] = 1;
+  for (int i = 0; i < kButtonCount; ++i) {
+    s.ButtonCodes[i] = setting::kBuiltInButtonCodes[static_cast<std::size_t>(i)];
   }
-  s.LedMode = 0;
-  s.PointerSpeed = 4;
-  s.WheelLines = 2;
-  s.ReportRate = 2;
-  s.FireTime = 50;
+  s.WheelStatus = setting::kWheelStatus.builtIn;
+  s.DpiLevel = setting::kDpiLevel.builtIn;
+  for (int n = 0; n < kDpiStageCount; ++n) {
+    s.DpiStages[n] = setting::kBuiltInDpiStages[static_cast<std::size_t>(n)];
+    s.DpiStageEnabled[n] = static_cast<std::uint8_t>(setting::kDpiStageEnabled.builtIn);
+  }
+  s.LedMode = static_cast<std::uint8_t>(setting::kLedMode.builtIn);
+  s.PointerSpeed = static_cast<std::uint8_t>(setting::kPointerSpeed.builtIn);
+  s.WheelLines = static_cast<std::uint8_t>(setting::kWheelLines.builtIn);
+  s.ReportRate = setting::kBuiltInReportRate;
+  s.FireTime = setting::kFireTime.builtIn;
+  s.RecomputeDpiStageMarks();
+}
+
+void MakeSendable(ProfileSettings& s) {
+  auto bound8 = [](Relaxed<std::uint8_t>& field, const SettingRange& range) {
+    const std::int32_t v = field;
+    const std::int32_t b = range.Bound(v);
+    if (b != v) field = static_cast<std::uint8_t>(b);
+  };
+  auto bound32 = [](Relaxed<std::int32_t>& field, const SettingRange& range) {
+    const std::int32_t v = field;
+    const std::int32_t b = range.Bound(v);
+    if (b != v) field = b;
+  };
+  bound32(s.WheelStatus, setting::kWheelStatus);
+  bound32(s.DpiLevel, setting::kDpiLevel);
+  for (int n = 0; n < kDpiStageCount; ++n) {
+    bound8(s.DpiStages[n], setting::kDpiStage);
+    bound8(s.DpiStageEnabled[n], setting::kDpiStageEnabled);
+  }
+  bound8(s.LedMode, setting::kLedMode);
+  bound8(s.PointerSpeed, setting::kPointerSpeed);
+  bound8(s.WheelLines, setting::kWheelLines);
+  bound32(s.FireTime, setting::kFireTime);
+
+  bool primaryClick = false;
+  for (int i = 0; i < kButtonCount; ++i) {
+    primaryClick = primaryClick || s.ButtonCodes[i] == codes::kPrimaryClick;
+  }
+  if (!primaryClick) s.ButtonCodes[0] = codes::kPrimaryClick;
+
+  // Bounded again: the macro player may store a stage the mouse reported.
+  const int active = setting::kDpiLevel.Bound(s.DpiLevel);
+  if (s.DpiStageEnabled[active] == 0) {
+    int next = active;
+    for (int step = 1; step < kDpiStageCount; ++step) {
+      const int candidate = (active + step) % kDpiStageCount;
+      if (s.DpiStageEnabled[candidate] != 0) {
+        next = candidate;
+        break;
+      }
+    }
+    if (next == active) {
+      s.DpiStageEnabled[active] = 1;  // no stage was enabled
+    } else {
+      s.DpiLevel = next;
+    }
+  }
   s.RecomputeDpiStageMarks();
 }
 
@@ -69,8 +131,8 @@ std::array<ProfileKeyValue, 22> ProfileKeyValues(const ProfileSettings& s) {
       {u"K3", s.ButtonCodes[3]},
       {u"K4", s.ButtonCodes[4]},
       {u"K5", s.ButtonCodes[5]},
-      {u"DPI_LEVEL", s.DpiLevel},
-      {u"WHEEL_STATUS", s.WheelStatus},
+      {setting::kDpiLevel.key, s.DpiLevel},
+      {setting::kWheelStatus.key, s.WheelStatus},
       {u"MACRO_MODE2", s.MacroMode},
       {u"DPI_SET0", s.DpiStages[0]},
       {u"DPI_SET_EN0", flag(s.DpiStageEnabled[0])},
@@ -80,17 +142,23 @@ std::array<ProfileKeyValue, 22> ProfileKeyValues(const ProfileSettings& s) {
       {u"DPI_SET_EN2", flag(s.DpiStageEnabled[2])},
       {u"DPI_SET3", s.DpiStages[3]},
       {u"DPI_SET_EN3", flag(s.DpiStageEnabled[3])},
-      {u"LED_STATUS", s.LedMode},
-      {u"DPI_SPEED", s.PointerSpeed},
-      {u"WHEEL_SPEED", s.WheelLines},
+      {setting::kLedMode.key, s.LedMode},
+      {setting::kPointerSpeed.key, s.PointerSpeed},
+      {setting::kWheelLines.key, s.WheelLines},
       {u"USB_SPEED", s.ReportRate},
-      {u"FIRE_TIME", s.FireTime},
+      {setting::kFireTime.key, s.FireTime},
   }};
 }
 
 void SettingsModel::LoadProfile(TextView path, std::int32_t n, bool fromReset) {
   const Text section = fromReset ? ResetSectionName(n, UiLanguage) : ProfileSectionName(n);
   const IniSnapshot file = ini_.Open(path);
+  if (!HoldsAnyProfileKey(file, section)) {
+    // Zeros would leave the mouse without a primary click or a DPI stage.
+    ApplyBuiltInDefaults(profile);
+    profile.MacroMode = 0;
+    return;
+  }
   auto readInt = [&](const Text& key, std::size_t buffer) {
     return file.ReadInt(section, key, buffer);
   };
@@ -98,19 +166,21 @@ void SettingsModel::LoadProfile(TextView path, std::int32_t n, bool fromReset) {
 
   ProfileSettings& s = profile;
   for (int i = 0; i < kButtonCount; ++i) s.ButtonCodes[i] = readInt(Indexed(u"K", i), kShortValue);
-  s.WheelStatus = readInt(u"WHEEL_STATUS", kShortValue);
+  s.WheelStatus = readInt(setting::kWheelStatus.key, kShortValue);
   s.MacroMode = readInt(u"MACRO_MODE2", kShortValue);
-  s.DpiLevel = readInt(u"DPI_LEVEL", kShortValue);
+  s.DpiLevel = readInt(setting::kDpiLevel.key, kShortValue);
   for (int n2 = 0; n2 < kDpiStageCount; ++n2) {
-    s.DpiStages[n2] = low8(readInt(Indexed(u"DPI_SET", n2), kStageValue));
-    s.DpiStageEnabled[n2] = readInt(Indexed(u"DPI_SET_EN", n2), kStageValue) != 0 ? 1 : 0;
+    s.DpiStages[n2] = low8(readInt(Indexed(setting::kDpiStage.key, n2), kStageValue));
+    s.DpiStageEnabled[n2] = readInt(Indexed(setting::kDpiStageEnabled.key, n2), kStageValue) != 0 ? 1 : 0;
   }
-  s.RecomputeDpiStageMarks();
-  s.LedMode = low8(readInt(u"LED_STATUS", kShortValue));
-  s.PointerSpeed = low8(readInt(u"DPI_SPEED", kShortValue));
-  s.WheelLines = low8(readInt(u"WHEEL_SPEED", kShortValue));
+  s.LedMode = low8(readInt(setting::kLedMode.key, kShortValue));
+  s.PointerSpeed = low8(readInt(setting::kPointerSpeed.key, kShortValue));
+  s.WheelLines = low8(readInt(setting::kWheelLines.key, kShortValue));
   s.ReportRate = low8(readInt(u"USB_SPEED", kShortValue));
-  s.FireTime = readInt(u"FIRE_TIME", kShortValue);
+  s.FireTime = readInt(setting::kFireTime.key, kShortValue);
+  // Read as the file has it, then bounded; the window shows and the next save
+  // writes the bounded values. This also recomputes the stage marks.
+  MakeSendable(s);
 }
 
 bool SettingsModel::SaveProfile(TextView path, std::int32_t n) {

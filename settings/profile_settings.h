@@ -43,8 +43,45 @@ struct ProfileSettings {
 
 bool operator==(const ProfileSettings& a, const ProfileSettings& b);
 
+// What the window can set for a field, one row per INI key: the range and
+// the built-in default. A value outside the range (only a hand-edited file or
+// a tool gives one) is brought to the nearer end of it.
+struct SettingRange {
+  const char16_t* key;  // for the DPI stage rows, the stem of DPI_SET<n> / DPI_SET_EN<n>
+  std::int32_t lowest;
+  std::int32_t highest;
+  std::int32_t builtIn;
+
+  constexpr std::int32_t Bound(std::int32_t v) const {
+    return v < lowest ? lowest : (v > highest ? highest : v);
+  }
+};
+
+namespace setting {
+inline constexpr SettingRange kWheelStatus{u"WHEEL_STATUS", 0, 1, 0};
+inline constexpr SettingRange kDpiLevel{u"DPI_LEVEL", 0, kDpiStageCount - 1, 0};
+inline constexpr SettingRange kDpiStage{u"DPI_SET", 0, kDpiValueCount - 1, 0};  // defaults below
+inline constexpr SettingRange kDpiStageEnabled{u"DPI_SET_EN", 0, 1, 1};
+inline constexpr SettingRange kLedMode{u"LED_STATUS", 0, 3, 0};
+inline constexpr SettingRange kPointerSpeed{u"DPI_SPEED", 0, 9, 4};
+inline constexpr SettingRange kWheelLines{u"WHEEL_SPEED", 0, 9, 2};
+inline constexpr SettingRange kFireTime{u"FIRE_TIME", 0, 300, 50};  // milliseconds
+// Not bounded: codes outside the table send device function 0, and the
+// report rate is never sent (the mouse steps it itself).
+inline constexpr std::array<std::int32_t, kButtonCount> kBuiltInButtonCodes = {1, 2, 3, 5, 4, 6};
+inline constexpr std::array<std::uint8_t, kDpiStageCount> kBuiltInDpiStages = {0, 1, 2, 4};
+inline constexpr std::uint8_t kBuiltInReportRate = 2;
+}  // namespace setting
+
 // The factory settings of profile 1 (MacroMode is not part of them: callers keep theirs).
 void ApplyBuiltInDefaults(ProfileSettings& settings);
+
+// Makes a profile fit to send: every bounded field within its range, at least
+// one button on the primary click (button 0 gets it when none has it), and an
+// enabled active DPI stage (the active stage is enabled when no stage is;
+// when only the active one is disabled, the next enabled stage after it
+// becomes active). A profile that already fits is left exactly as it is.
+void MakeSendable(ProfileSettings& settings);
 
 // "Config<n>" and the reset section a profile is restored from.
 Text ProfileSectionName(std::int32_t n);
@@ -68,7 +105,10 @@ class SettingsModel {
   Relaxed<std::int32_t> UiLanguage;  // 1 English, 0 Chinese
   Text ConfigPath;
 
-  // Fills `profile` from [Config<n>], or from the reset section of profile n.
+  // Fills `profile` from [Config<n>], or from the reset section of profile n,
+  // and makes it sendable. A section that holds none of the profile's keys
+  // (or a file that is missing or unreadable) gives the built-in defaults
+  // with MacroMode 0.
   void LoadProfile(TextView path, std::int32_t n, bool fromReset);
   // Writes every field into [Config<n>] in one commit. False when the file
   // could not be written (callers in the program ignore it).

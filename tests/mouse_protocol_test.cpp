@@ -1,26 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "sim/memory_file_store.h"
 #include "device/mouse_protocol.h"
+#include "device/settings_reports.h"
+#include "device/system_settings.h"
 #include "sim/virtual_mouse.h"
 
 namespace zlv {
 namespace {
 
-constexpr char16_t kConfig[] = u"C:\\zlv\\config.ini";
-
+// The settings reports as the mouse receives them. The program's push (files,
+// Windows settings, bounding) is tested in settings_push_test.cpp; here the
+// profile is encoded exactly as given.
 class ProtocolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    settings.ConfigPath = kConfig;
-    settings.CurrentProfile = 1;
-    ApplyBuiltInDefaults(settings.profile);
-  }
+  void SetUp() override { ApplyBuiltInDefaults(profile); }
   void TearDown() override { EXPECT_TRUE(mouse.ProtocolErrors().empty()) << mouse.ProtocolErrors()[0]; }
 
   void Push() {
     mouse.ClearLog();
-    protocol.PushAllSettings(settings, system, [this] { ++repaints; });
+    protocol.SendSettings(profile);
   }
   std::vector<std::string> Sent() {
     std::vector<std::string> out;
@@ -36,11 +34,7 @@ class ProtocolTest : public ::testing::Test {
   VirtualMouse mouse{clock};
   VirtualMouseLink link{mouse};
   MouseProtocol protocol{link, clock};
-  MemoryFileStore files;
-  IniStore ini{files};
-  SettingsModel settings{ini};
-  RecordingSystemSettings system;
-  int repaints = 0;
+  ProfileSettings profile;
 };
 
 TEST_F(ProtocolTest, DefaultSettingsGiveTheFactoryReports) {
@@ -54,9 +48,6 @@ TEST_F(ProtocolTest, DefaultSettingsGiveTheFactoryReports) {
       "07 13 3f 10 0f 00 00 00", "07 12 00 06 00 00 00 00",
   };
   EXPECT_EQ(Sent(), expected);
-  EXPECT_EQ(repaints, 1);
-  EXPECT_EQ(system.pointer_speed, 8);
-  EXPECT_EQ(system.wheel_lines, 3);
   const VirtualMouseState s = mouse.State();
   EXPECT_EQ(s.dpiCode, (std::array<std::uint8_t, 4>{6, 7, 11, 15}));
   EXPECT_EQ(protocol.DpiStageCodes(), (std::array<std::uint8_t, 4>{6, 7, 11, 15}));
@@ -76,7 +67,7 @@ TEST_F(ProtocolTest, UnwrittenBytesCarryOverFromTheReportBefore) {
 }
 
 TEST_F(ProtocolTest, PushEncodesEveryField) {
-  ProfileSettings& p = settings.profile;
+  ProfileSettings& p = profile;
   p.ButtonCodes[0] = 14;
   p.ButtonCodes[1] = 47;
   p.ButtonCodes[3] = 15;
@@ -105,10 +96,10 @@ TEST_F(ProtocolTest, PushEncodesEveryField) {
 }
 
 TEST_F(ProtocolTest, FollowUpFlagsAreRecomputedOnEveryPush) {
-  settings.profile.ButtonCodes[5] = 6;
+  profile.ButtonCodes[5] = 6;
   Push();
   EXPECT_EQ(protocol.FollowUpOfSlot(5), FollowUp::kDpiStage);
-  settings.profile.ButtonCodes[5] = 24;
+  profile.ButtonCodes[5] = 24;
   Push();
   EXPECT_EQ(protocol.FollowUpOfSlot(5), FollowUp::kNone);
 }
@@ -124,7 +115,7 @@ TEST_F(ProtocolTest, FireTimeIsSentInEightMillisecondUnits) {
       {2048, "07 12 01 00 00 00 00 00"}, {-8, "07 12 00 ff 00 00 00 00"},
   };
   for (const Case& c : cases) {
-    settings.profile.FireTime = c.fireTime;
+    profile.FireTime = c.fireTime;
     Push();
     EXPECT_EQ(LastSent(), c.report) << c.fireTime;
   }
@@ -134,45 +125,27 @@ TEST_F(ProtocolTest, LedModeOutsideTheTableSendsTheFactoryEffect) {
   struct Case {
     std::uint8_t mode;
     std::uint8_t code;
+    std::uint8_t applied;  // what the colour page animates
   };
-  for (const Case& c : {Case{0, 0}, Case{1, 3}, Case{2, 6}, Case{3, 7}, Case{4, 0}, Case{255, 0}}) {
-    settings.profile.LedMode = c.mode;
+  for (const Case& c : {Case{0, 0, 0}, Case{1, 3, 1}, Case{2, 6, 2}, Case{3, 7, 3}, Case{4, 0, 0},
+                        Case{255, 0, 0}}) {
+    profile.LedMode = c.mode;
     Push();
     EXPECT_EQ(mouse.State().ledCode, c.code) << int{c.mode};
-    EXPECT_EQ(protocol.AppliedLedMode(), c.mode);
+    EXPECT_EQ(protocol.AppliedLedMode(), c.applied) << int{c.mode};
   }
 }
 
-TEST_F(ProtocolTest, WindowsPointerSpeedAndWheelLines) {
+TEST(WindowsMouseSettings, PointerSpeedAndWheelLinesOfEachStep) {
   struct Case {
     std::uint8_t step;
     int speed;
+    int lines;
   };
-  for (const Case& c : {Case{0, 1}, Case{1, 2}, Case{4, 8}, Case{8, 16}, Case{9, 18}, Case{200, 18}}) {
-    settings.profile.PointerSpeed = c.step;
-    settings.profile.WheelLines = c.step;
-    Push();
-    EXPECT_EQ(system.pointer_speed, c.speed) << int{c.step};
-    EXPECT_EQ(system.wheel_lines, c.step + 1) << int{c.step};
-  }
-}
-
-TEST_F(ProtocolTest, WindowsSettingsAreLeftAloneWhenTheyCannotBeRead) {
-  system.readable = false;
-  Push();
-  EXPECT_EQ(system.pointer_speed_sets, 0);
-  EXPECT_EQ(system.wheel_lines_sets, 0);
-}
-
-TEST_F(ProtocolTest, PushWritesCurConfigTheSnapshotAndTheProfile) {
-  settings.CurrentProfile = 3;
-  settings.profile.ButtonCodes[2] = 24;
-  Push();
-  const IniSnapshot file = ini.Open(kConfig);
-  EXPECT_EQ(file.Read(u"Init", u"CurConfig", 5), u"3");
-  for (const auto& kv : ProfileKeyValues(settings.profile)) {
-    EXPECT_EQ(file.Read(u"Config6", kv.key, 20), DecimalText(kv.value)) << ToUtf8(kv.key);
-    EXPECT_EQ(file.Read(u"Config3", kv.key, 20), DecimalText(kv.value)) << ToUtf8(kv.key);
+  for (const Case& c : {Case{0, 1, 1}, Case{1, 2, 2}, Case{4, 8, 5}, Case{8, 16, 9}, Case{9, 18, 10},
+                        Case{200, 18, 201}}) {
+    EXPECT_EQ(WindowsPointerSpeed(c.step), c.speed) << int{c.step};
+    EXPECT_EQ(WindowsWheelLines(c.step), c.lines) << int{c.step};
   }
 }
 
@@ -252,9 +225,10 @@ TEST_F(ProtocolTest, ReleaseAllWaitsThenReleasesButtonsThenKeys) {
 }
 
 TEST_F(ProtocolTest, ConsumerReportWritesOnlyCommandAndUsage) {
-  protocol.SendKeyEvent(0x04, 1);
+  // Six held keys fill bytes 2..7; the consumer report overwrites 2 and 3 only.
+  for (std::uint8_t key = 0x04; key <= 0x09; ++key) protocol.SendKeyEvent(key, 1);
   protocol.SendConsumerControl(0x0223);
-  EXPECT_EQ(LastSent(), "07 17 02 23 00 00 00 00");
+  EXPECT_EQ(LastSent(), "07 17 02 23 06 07 08 09");
   EXPECT_EQ(mouse.State().consumerUsages, std::vector<std::uint16_t>{0x0223});
 }
 
@@ -263,9 +237,57 @@ TEST_F(ProtocolTest, ReportsTakeTheFeatureCollectionsLength) {
   VirtualMouse wide(clock2, {.inputReportLength = 8, .featureReportLength = 65});
   VirtualMouseLink wideLink(wide);
   MouseProtocol wideProtocol(wideLink, clock2);
-  wideProtocol.PushAllSettings(settings, system, nullptr);
+  wideProtocol.SendSettings(profile);
   for (const auto& r : wide.Log()) EXPECT_EQ(r.bytes.size(), 65u);
   EXPECT_TRUE(wide.ProtocolErrors().empty());
+}
+
+TEST(SettingsEncoding, ReportsFollowThePreviousBufferWithoutSendingAnything) {
+  ProfileSettings profile;
+  ApplyBuiltInDefaults(profile);
+  profile.ButtonCodes[2] = 16;
+  profile.DpiStageEnabled[1] = 0;
+  // What a held key left in the buffer, and a byte beyond the eight reports write.
+  MouseProtocol::Report previous{};
+  const std::uint8_t keys[] = {0x07, 0x15, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09};
+  std::copy(std::begin(keys), std::end(keys), previous.begin());
+  previous[8] = 0xAA;
+
+  const SettingsReports encoded = EncodeSettings(profile);
+  const auto reports = SettingsReportBytes(encoded, previous);
+  const char* const expected[kSettingsReportCount] = {
+      "07 10 01 01 06 07 08 09 aa", "07 10 02 02 06 07 08 09 aa", "07 10 03 0c 06 07 08 09 aa",
+      "07 10 05 05 06 07 08 09 aa", "07 10 04 04 06 07 08 09 aa", "07 10 06 06 06 07 08 09 aa",
+      "07 11 00 00 06 07 08 09 aa", "07 09 40 68 0d 07 08 09 aa", "07 09 40 79 0d 07 08 09 aa",
+      "07 09 40 ba 0d 07 08 09 aa", "07 09 40 fb 0d 07 08 09 aa", "07 13 3f 10 0d 07 08 09 aa",
+      "07 12 00 06 00 00 00 00 aa",
+  };
+  for (std::size_t k = 0; k < kSettingsReportCount; ++k) {
+    EXPECT_EQ(HexBytes(std::vector<std::uint8_t>(reports[k].begin(), reports[k].end()), 9), expected[k])
+        << "report " << k;
+    EXPECT_EQ(encoded.reports[k].needsWriteHandle, k < 6) << "report " << k;
+  }
+  EXPECT_EQ(encoded.followUps[2], FollowUp::kDpiStage);
+  EXPECT_EQ(encoded.followUps[0], FollowUp::kNone);
+  EXPECT_EQ(encoded.dpiStageCodes, (std::array<std::uint8_t, 4>{6, 7, 11, 15}));
+}
+
+TEST(DpiValues, CodesAndDpiBothWays) {
+  struct Case {
+    int value;
+    std::uint8_t code;
+    int dpi;
+  };
+  for (const Case& c : {Case{0, 6, 1200}, Case{1, 7, 1600}, Case{2, 11, 2400}, Case{3, 13, 3200},
+                        Case{4, 15, 800}}) {
+    EXPECT_EQ(protocol::DpiCodeOf(c.value), c.code) << c.value;
+    EXPECT_EQ(protocol::DpiOfCode(c.code), c.dpi) << c.value;
+  }
+  // Any other stage value is sent as 800 DPI; unknown codes name no DPI.
+  EXPECT_EQ(protocol::DpiCodeOf(5), 15);
+  EXPECT_EQ(protocol::DpiCodeOf(-1), 15);
+  EXPECT_EQ(protocol::DpiOfCode(0), 0);
+  EXPECT_EQ(protocol::DpiOfCode(8), 0);
 }
 
 }  // namespace

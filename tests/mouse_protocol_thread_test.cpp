@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "app/settings_push.h"
 #include "sim/memory_file_store.h"
 #include "device/mouse_protocol.h"
 #include "sim/virtual_mouse.h"
@@ -31,7 +32,7 @@ TEST(ReportBufferThreads, PushAndKeyReportsNeverMixBytes) {
       protocol.SendKeyEvent(0x04, 2);
     }
   });
-  for (int i = 0; i < 30; ++i) protocol.PushAllSettings(settings, system, nullptr);
+  for (int i = 0; i < 30; ++i) PushAllSettings(settings, protocol, system, nullptr);
   player.join();
 
   // A mixed report would decode wrongly (for example a key report whose

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "sim/memory_file_store.h"
 #include "settings/profile_settings.h"
 
@@ -30,13 +33,35 @@ const char kFactoryResets[] =
     "[CfgReset5]\r\nK0=1\r\nK3=42\r\nFIRE_TIME=35\r\n"
     "[CfgReset_EN5]\r\nK0=1\r\nK3=43\r\nFIRE_TIME=36\r\n";
 
-TEST_F(SettingsTest, FreshConfigWithoutInitOpensProfileZeroWithAllZeroSettings) {
-  ApplyBuiltInDefaults(settings.profile);
+TEST_F(SettingsTest, AMissingSectionGivesTheBuiltInDefaults) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> config;
+    std::int32_t profile;
+    bool fromReset;
+  };
+  const Case cases[] = {
+      {"no file", std::nullopt, 1, false},
+      {"a fresh file without [Init]: profile 0", "", 0, false},
+      {"another profile's section only", "[Config1]\r\nK0=9\r\n", 2, false},
+      {"an import file without [Config7]", "[Config1]\r\nK0=9\r\n", 7, false},
+      {"a missing reset section", "[Config2]\r\nK0=9\r\n", 2, true},
+  };
+  ProfileSettings factory;
+  ApplyBuiltInDefaults(factory);
+  for (const Case& c : cases) {
+    files.Remove(kConfig);
+    if (c.config) PutConfig(*c.config);
+    settings.profile = ProfileSettings{};
+    settings.profile.MacroMode = 1;
+    settings.profile.ButtonCodes[2] = 41;
+    settings.LoadProfile(kConfig, c.profile, c.fromReset);
+    // MacroMode has no built-in value: it reads 0, as a missing key does.
+    EXPECT_EQ(settings.profile.MacroMode, 0) << c.name;
+    EXPECT_TRUE(settings.profile == factory) << c.name;
+  }
   settings.ChooseStartupProfile();
   EXPECT_EQ(settings.CurrentProfile, 0);
-  ProfileSettings zero;
-  zero.RecomputeDpiStageMarks();
-  EXPECT_TRUE(settings.profile == zero);
 }
 
 TEST_F(SettingsTest, LoadReadsEveryKeyAndKeepsLowBitsOfNarrowFields) {
@@ -63,7 +88,7 @@ TEST_F(SettingsTest, LoadReadsEveryKeyAndKeepsLowBitsOfNarrowFields) {
   EXPECT_EQ(p.DpiStageMarks[1], 66);
   EXPECT_EQ(p.DpiStageMarks[2], 74);
   EXPECT_EQ(p.DpiStageMarks[3], 75);
-  EXPECT_EQ(p.LedMode, 4);  // 260: low 8 bits
+  EXPECT_EQ(p.LedMode, 3);  // 260: low 8 bits give 4, bounded to 3
   EXPECT_EQ(p.PointerSpeed, 9);
   EXPECT_EQ(p.WheelLines, 5);
   EXPECT_EQ(p.ReportRate, 3);
@@ -82,12 +107,12 @@ TEST_F(SettingsTest, LongValuesAreCutToTheReadBufferBeforeConversion) {
   };
   // Most keys read 4 characters, the DPI stage keys 9.
   PutConfig(
-      "[Config1]\r\nFIRE_TIME=123456\r\nK0=-12345\r\nDPI_LEVEL=99999999999999\r\n"
-      "DPI_SET0=000000001234\r\nDPI_SET_EN0=000000000001\r\n");
+      "[Config1]\r\nFIRE_TIME=0299999\r\nK1=-12345\r\nDPI_LEVEL=00029\r\n"
+      "DPI_SET0=000000001234\r\nDPI_SET_EN0=000000000001\r\nDPI_SET_EN2=1\r\n");
   settings.LoadProfile(kConfig, 1, false);
-  EXPECT_EQ(settings.profile.FireTime, 1234);
-  EXPECT_EQ(settings.profile.ButtonCodes[0], -123);
-  EXPECT_EQ(settings.profile.DpiLevel, 9999);
+  EXPECT_EQ(settings.profile.FireTime, 299);  // "0299"
+  EXPECT_EQ(settings.profile.ButtonCodes[1], -123);
+  EXPECT_EQ(settings.profile.DpiLevel, 2);  // "0002"
   EXPECT_EQ(settings.profile.DpiStages[0], 1);  // "000000001" of "000000001234"
   EXPECT_EQ(settings.profile.DpiStageEnabled[0], 0);  // "000000000": the 1 is cut off
 }
@@ -109,7 +134,8 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameSettings) {
   settings.profile.ButtonCodes[3] = 47;
   settings.profile.MacroMode = 1;
   ChooseDpiStageValue(settings.profile, 2, 3);
-  settings.profile.FireTime = -8;
+  settings.profile.FireTime = 120;
+  settings.profile.LedMode = 2;
   const ProfileSettings saved = settings.profile;
   settings.SaveProfile(kConfig, 7);
   settings.profile = ProfileSettings{};
@@ -195,6 +221,29 @@ TEST_F(SettingsTest, UiLanguageFromVerSel) {
     PutConfig(c.config);
     EXPECT_EQ(ReadUiLanguage(ini, kConfig), c.language) << c.config;
   }
+}
+
+TEST(MakeSendable, LeavesAProfileThatFitsAsItIs) {
+  // Edges of every range, the primary click on the last button only, and the
+  // last stage as the only enabled one.
+  ProfileSettings s;
+  ApplyBuiltInDefaults(s);
+  s.ButtonCodes = {2, 0, 53, -7, 41, 1};
+  s.WheelStatus = 1;
+  s.MacroMode = 9;
+  s.DpiLevel = 3;
+  s.DpiStages = {4, 0, 3, 4};
+  s.DpiStageEnabled = {0, 0, 0, 1};
+  s.LedMode = 3;
+  s.PointerSpeed = 9;
+  s.WheelLines = 0;
+  s.ReportRate = 7;  // never sent, not bounded
+  s.FireTime = 300;
+  s.RecomputeDpiStageMarks();
+  const ProfileSettings before = s;
+  MakeSendable(s);
+  EXPECT_TRUE(s == before);
+  EXPECT_EQ(s.ReportRate, 7);
 }
 
 TEST(ResetSectionName, EnglishHasItsOwnProfileFive) {

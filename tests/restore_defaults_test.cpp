@@ -5,36 +5,21 @@
 #include <string>
 #include <vector>
 
-#include "sim/memory_file_store.h"
-#include "sim/virtual_mouse.h"
+#include "sim/program_rig.h"
+#include "tests/support/fakes.h"
 
 namespace zlv {
 namespace {
 
-class NoMessages : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
+using testing::RecordingMessages;
 
-// Memory files that log each commit in one sequence with the reports the
-// mouse receives.
-class LoggingFiles final : public FileStore {
- public:
-  explicit LoggingFiles(std::vector<std::string>& log) : log_(log) {}
-  std::optional<std::string> Read(TextView path) override { return files.Read(path); }
-  bool Replace(TextView path, const std::string& bytes) override {
-    const bool done = files.Replace(path, bytes);
-    if (done) Log(path.ends_with(u"config.ini") ? "config" : "macros " + ToUtf8(path));
-    return done;
+// The file commits and the reports the mouse receives, in one sequence;
+// repeats in a row count once.
+struct EventLog {
+  std::vector<std::string> entries;
+  void Add(const std::string& what) {
+    if (entries.empty() || entries.back() != what) entries.push_back(what);
   }
-  void Log(const std::string& what) {
-    if (log_.empty() || log_.back() != what) log_.push_back(what);
-  }
-  MemoryFileStore files;
-
- private:
-  std::vector<std::string>& log_;
 };
 
 const char kConfig[] =
@@ -48,35 +33,34 @@ const std::string kDefaultMacros =
     "[Macros]\r\nmacroNum=1\r\n0=" + std::string(3192, '0') + "\r\n";
 
 TEST(RestoreDefaults, RestoresProfilesThenMacrosThenPushesEverything) {
-  std::vector<std::string> log;
-  LoggingFiles files(log);
-  IniStore ini(files);
-  SettingsModel settings(ini);
-  ManualClock clock;
-  VirtualMouse mouse(clock);
-  mouse.SetReportObserver([&](const LoggedReport&) { files.Log("report"); });
-  VirtualMouseLink link(mouse);
-  MouseProtocol protocol(link, clock);
-  RecordingSystemSettings system;
-  NoMessages messages;
-  UserMacroTable macros;
+  ProgramRig<ManualClock> rig;
+  MemoryFileStore& files = rig.files;
+  SettingsModel& settings = rig.settings;
+  VirtualMouse& mouse = rig.mouse;
+  EventLog log;
+  files.SetReplaceObserver([&](TextView path) {
+    log.Add(path.ends_with(u"config.ini") ? "config" : "macros " + ToUtf8(path));
+  });
+  mouse.SetReportObserver([&](const LoggedReport&) { log.Add("report"); });
+  RecordingMessages messages;
+  UserMacroTable& macros = rig.tables.user;
   MacroEditState state;
 
   const MacroFileLocations where{u"C:\\zlv", u"C:\\zlv\\skins"};
   settings.ConfigPath = u"C:\\zlv\\config.ini";
   settings.UiLanguage = 0;
   settings.CurrentProfile = 3;
-  files.files.Put(settings.ConfigPath, kConfig);
-  files.files.Put(DefaultMacroFilePath(where, 0), kDefaultMacros);
+  files.Put(settings.ConfigPath, kConfig);
+  files.Put(DefaultMacroFilePath(where, 0), kDefaultMacros);
   macros.slots[0].SetName(u"mine");
   macros.count = 1;
 
-  RestoreDefaultsContext context{settings, protocol, system, messages, macros, state, where,
-                                 [&] { files.Log("refresh"); }, nullptr};
+  RestoreDefaultsContext context{settings, rig.protocol, rig.system, messages, macros, state, where,
+                                 [&] { log.Add("refresh"); }, nullptr};
   RestoreDefaults(context);
 
   const std::string userFile = "macros " + ToUtf8(UserMacroFilePath(where, 0));
-  EXPECT_EQ(log, (std::vector<std::string>{"config", "refresh", userFile, "config", "report"}));
+  EXPECT_EQ(log.entries, (std::vector<std::string>{"config", "refresh", userFile, "config", "report"}));
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(files.Read(UserMacroFilePath(where, 0)), kDefaultMacros);
   EXPECT_EQ(macros.count, 1);
@@ -85,8 +69,8 @@ TEST(RestoreDefaults, RestoresProfilesThenMacrosThenPushesEverything) {
   EXPECT_EQ(settings.profile.ButtonCodes[3], 41);
   EXPECT_EQ(settings.profile.FireTime, 40);
   EXPECT_EQ(mouse.Log().size(), 13u);
-  EXPECT_EQ(ini.Read(settings.ConfigPath, u"Config6", u"K3", 5), u"41");
-  EXPECT_EQ(ini.Read(settings.ConfigPath, u"Config1", u"K0", 5), u"1");
+  EXPECT_EQ(rig.ini.Read(settings.ConfigPath, u"Config6", u"K3", 5), u"41");
+  EXPECT_EQ(rig.ini.Read(settings.ConfigPath, u"Config1", u"K0", 5), u"1");
   EXPECT_TRUE(mouse.ProtocolErrors().empty());
 }
 
