@@ -50,10 +50,12 @@ void ButtonHandOver::FinishPress() {
 
 void ButtonHandOver::WaitForWork(const std::function<bool()>& shutdown) {
   std::unique_lock lock(mutex_);
-  work_.wait(lock, [&] {
-    return ButtonEventPending.load(std::memory_order_acquire) != 0 ||
-           MacroStopRequest.load(std::memory_order_acquire) != 0 || shutdown();
-  });
+  work_.wait(lock, [&] { return HasWork() || shutdown(); });
+}
+
+bool ButtonHandOver::HasWork() const {
+  return ButtonEventPending.load(std::memory_order_acquire) != 0 ||
+         MacroStopRequest.load(std::memory_order_acquire) != 0;
 }
 
 InputReportEffect ApplyInputReport(ButtonHandOver& handOver, std::span<const std::uint8_t> report,
@@ -90,38 +92,37 @@ InputReader::InputReader(HidTransport& transport, const ProfileSettings& setting
       settings_(settings),
       hand_over_(handOver),
       clock_(clock),
-      options_(std::move(options)) {}
+      options_(std::move(options)),
+      buffer_(kInputBufferSize) {}
 
 InputReader::~InputReader() { Stop(); }
 
 void InputReader::Start() {
-  if (thread_.joinable() || stopping_) return;
-  thread_ = std::thread([this] { Run(); });
+  worker_.Start(options_.on_thread_start, [this] { Run(); });
 }
 
 void InputReader::Stop() {
-  stopping_ = true;
-  interrupt_.Raise();
-  transport_.CancelRead();
-  if (thread_.joinable()) thread_.join();
+  // The thread may sit in a blocking read: cancel it before joining.
+  worker_.Stop([this] { transport_.CancelRead(); });
 }
 
 void InputReader::Run() {
-  if (options_.on_thread_start) options_.on_thread_start();
-  std::vector<std::uint8_t> buffer(kInputBufferSize);
-  while (!stopping_) {
-    const std::size_t length = std::min(transport_.InputReportLength(), buffer.size());
-    std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
-    const bool read = transport_.ReadInputReport(buffer.data(), length);
-    if (stopping_) break;
-    if (!read) {
-      clock_.SleepUntilInterruptible(clock_.Now() + kFailedReadPause, interrupt_);
-      continue;
-    }
-    ApplyInputReport(hand_over_, std::span<const std::uint8_t>(buffer.data(), length), settings_.MacroMode);
-    reports_applied_.fetch_add(1);
-    if (options_.after_report) options_.after_report();
+  while (!worker_.Stopping()) {
+    const bool read = ReadOne();
+    if (worker_.Stopping()) break;
+    if (!read) clock_.SleepUntilInterruptible(clock_.Now() + kFailedReadPause, worker_.Interrupt());
   }
+}
+
+bool InputReader::ReadOne() {
+  const std::size_t length = std::min(transport_.InputReportLength(), buffer_.size());
+  std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
+  const bool read = transport_.ReadInputReport(buffer_.data(), length);
+  if (!read || worker_.Stopping()) return false;
+  ApplyInputReport(hand_over_, std::span<const std::uint8_t>(buffer_.data(), length), settings_.MacroMode);
+  reports_applied_.fetch_add(1);
+  if (options_.after_report) options_.after_report();
+  return true;
 }
 
 }  // namespace zlv

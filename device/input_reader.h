@@ -10,9 +10,10 @@
 #include <functional>
 #include <mutex>
 #include <span>
-#include <thread>
+#include <vector>
 
 #include "base/clock.h"
+#include "base/worker_thread.h"
 #include "device/hid_transport.h"
 #include "settings/profile_settings.h"
 
@@ -41,6 +42,9 @@ struct ButtonHandOver {
   // `shutdown` returns true (tested under the lock; call Wake() after setting
   // what it reads).
   void WaitForWork(const std::function<bool()>& shutdown);
+  // Player side: a press is pending or a stop request is set, which is what
+  // wakes the player.
+  bool HasWork() const;
   void Wake();
   // Player side, when it wakes: true when a press is pending. Otherwise a
   // stop request that came while nothing played is discarded.
@@ -77,7 +81,8 @@ InputReportEffect ApplyInputReport(ButtonHandOver& handOver, std::span<const std
 class InputReader {
  public:
   struct Options {
-    // Runs first on the reader thread (the Windows build raises its priority).
+    // Runs first on the reader thread; the program passes the platform's
+    // priority raise here (AppCore, PlatformServices::raiseWorkerPriority).
     std::function<void()> on_thread_start;
     // Runs on the reader thread after each report has been applied (tests).
     std::function<void()> after_report;
@@ -95,6 +100,12 @@ class InputReader {
   // Cancels the blocked read and joins the thread. Safe to call twice.
   void Stop();
 
+  // One turn of the reader thread, on the calling thread: reads one input
+  // report whole and applies it to the hand-over. False when the read failed
+  // (or the reader is stopping). Run single-threaded (zlvctl), call it only
+  // while the transport holds a report, as the read blocks otherwise.
+  bool ReadOne();
+
   // Reports read and applied so far (whatever their effect).
   std::uint64_t ReportsApplied() const { return reports_applied_.load(); }
 
@@ -111,10 +122,10 @@ class InputReader {
   ButtonHandOver& hand_over_;
   Clock& clock_;
   Options options_;
-  SleepInterrupt interrupt_;
-  std::atomic<bool> stopping_{false};
   std::atomic<std::uint64_t> reports_applied_{0};
-  std::thread thread_;
+  std::vector<std::uint8_t> buffer_;
+  // Last, so the thread is joined before the members it uses go.
+  WorkerThread worker_;
 };
 
 }  // namespace zlv

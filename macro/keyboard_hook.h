@@ -34,6 +34,10 @@ class KeyboardHook {
   virtual bool Install() = 0;
   // True when a hook was removed.
   virtual bool Uninstall() = 0;
+  // Puts the hook in place again: a fresh hook replaces the current one (a
+  // hook the system may have dropped without notice), or the hook is
+  // installed when none is. True when a fresh hook is in place afterwards.
+  virtual bool Renew() = 0;
 };
 
 // Where the captured keystrokes go: the main window.

@@ -36,7 +36,7 @@ class LowLevelKeyboardHook final : public KeyboardHook {
   // Puts a fresh hook in place before removing the current one, so that a
   // hook Windows dropped silently is replaced without a moment in which
   // keystrokes pass uncaptured. Keeps the current hook when that fails.
-  bool Renew();
+  bool Renew() override;
 
  private:
   KeyMessageSink& sink_;

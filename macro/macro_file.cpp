@@ -1,6 +1,7 @@
 #include "macro/macro_file.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -137,6 +138,22 @@ bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
                         ConstMacroTable& table) {
   const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxConstMacros);
   StoreConstMacros(content, table);
+  return content.found;
+}
+
+bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path, MacroTables& tables,
+                   MacroEditState& state) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros);
+  std::lock_guard lock(tables.mutex);
+  StoreUserMacros(content, tables.user, state);
+  return content.found;
+}
+
+bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
+                        MacroTables& tables) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxConstMacros);
+  std::lock_guard lock(tables.mutex);
+  StoreConstMacros(content, tables.constant);
   return content.found;
 }
 

@@ -17,6 +17,7 @@
 #include "base/message_box.h"
 #include "base/text.h"
 #include "macro/macro_slot.h"
+#include "macro/macro_tables.h"
 #include "settings/ini_file.h"
 
 namespace zlv {
@@ -72,6 +73,15 @@ bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
 // records); otherwise as above.
 bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
                         ConstMacroTable& table);
+
+// The same loads into the tables the player thread plays from: the file is
+// read, and a missing one reported, without the tables' lock (a message box
+// waits for the user, and a player waiting for the lock meanwhile would keep
+// its keys held); the lock is held only while the records change.
+bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path, MacroTables& tables,
+                   MacroEditState& state);
+bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
+                        MacroTables& tables);
 
 // Writes "macroNum" and the records of the user macros (0..12 of them) into
 // [Macros] of the file in one commit, creating the file when needed. Keys of

@@ -28,15 +28,12 @@ MacroPlayer::MacroPlayer(Links links, Options options) : links_(links), options_
 MacroPlayer::~MacroPlayer() { Stop(); }
 
 void MacroPlayer::Start() {
-  if (thread_.joinable() || stopping_) return;
-  thread_ = std::thread([this] { Run(); });
+  worker_.Start(options_.on_thread_start, [this] { Run(); });
 }
 
 void MacroPlayer::Stop() {
-  stopping_ = true;
-  interrupt_.Raise();
-  links_.handOver.Wake();
-  if (thread_.joinable()) thread_.join();
+  // An idle player waits on the hand-over, a playing one in an interruptible sleep.
+  worker_.Stop([this] { links_.handOver.Wake(); });
 }
 
 bool MacroPlayer::Idle() const {
@@ -45,21 +42,25 @@ bool MacroPlayer::Idle() const {
 }
 
 void MacroPlayer::Run() {
-  if (options_.on_thread_start) options_.on_thread_start();
   ButtonHandOver& handOver = links_.handOver;
   for (;;) {
-    handOver.WaitForWork([this] { return stopping_.load(); });
-    if (stopping_) break;
+    handOver.WaitForWork([this] { return worker_.Stopping(); });
+    if (worker_.Stopping()) break;
     busy_ = true;
-    if (handOver.TakeWork()) {
-      const std::uint8_t code = handOver.PendingButtonCode.load(std::memory_order_relaxed);
-      const std::uint8_t value = handOver.PendingButtonValue.load(std::memory_order_relaxed);
-      Serve(code, value);
-      handOver.FinishPress();
-    }
+    ServeHandOver();
     busy_ = false;
     if (options_.on_idle) options_.on_idle();
   }
+}
+
+bool MacroPlayer::ServeHandOver() {
+  ButtonHandOver& handOver = links_.handOver;
+  if (!handOver.TakeWork()) return false;
+  const std::uint8_t code = handOver.PendingButtonCode.load(std::memory_order_relaxed);
+  const std::uint8_t value = handOver.PendingButtonValue.load(std::memory_order_relaxed);
+  Serve(code, value);
+  handOver.FinishPress();
+  return true;
 }
 
 void MacroPlayer::Repaint() {
@@ -135,7 +136,11 @@ bool MacroPlayer::PlayRecord(const MacroTable& table, int record, std::uint32_t 
   const MacroSlot& slot = table.slots[static_cast<std::size_t>(record)];
 
   // Each event is due when the one before it was due plus its delay, so a
-  // late wake-up shortens the next wait instead of pushing back the rest.
+  // late wake-up is made up from the slack of the delays that follow and
+  // does not add up. It is never made up from the minimum gap, though: the
+  // next event waits at least kMinEventDelay after this one actually went
+  // out, and when that is later than its due time the rest of the schedule
+  // moves with it.
   Nanos due = clock.Now();
   for (std::uint32_t pass = 0; pass < passes; ++pass) {
     for (int k = 0;; ++k) {
@@ -150,8 +155,9 @@ bool MacroPlayer::PlayRecord(const MacroTable& table, int record, std::uint32_t 
         delay = slot.Delay(k);
       }
       protocol.SendKeyEvent(event.value, event.type);
-      due += std::max(Millis(delay), kMinEventDelay);
-      if (!clock.SleepUntilInterruptible(due, interrupt_)) {
+      const Nanos sent = clock.Now();
+      due = std::max(due + std::max(Millis(delay), kMinEventDelay), sent + kMinEventDelay);
+      if (!clock.SleepUntilInterruptible(due, worker_.Interrupt())) {
         ReleaseHeld();
         return false;
       }
@@ -160,7 +166,7 @@ bool MacroPlayer::PlayRecord(const MacroTable& table, int record, std::uint32_t 
     protocol.ReleaseAll();
     due += 2 * kReleaseWait;
     Reanchor(due);
-    if (stopping_) return false;
+    if (worker_.Stopping()) return false;
     if (links_.handOver.MacroStopRequest.load(std::memory_order_acquire) == 1) break;
   }
   return true;

@@ -7,9 +7,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <thread>
 
 #include "base/clock.h"
+#include "base/worker_thread.h"
 #include "device/input_reader.h"
 #include "device/mouse_protocol.h"
 #include "macro/macro_tables.h"
@@ -24,7 +24,8 @@ namespace zlv {
 inline constexpr std::uint32_t kHoldModePasses = 10000;
 std::uint32_t PlayPasses(std::int32_t macroMode, std::uint8_t recordMode, std::uint16_t repeat);
 
-// Every event is followed by its delay, but by at least this much.
+// Every event is followed by its delay, but by at least this much: two
+// reports of a pass never go out closer together, whatever the schedule.
 inline constexpr Millis kMinEventDelay{10};
 // A macro that fell this far behind its schedule (a stalled system) starts a
 // new schedule from the moment it resumes instead of sending the missed
@@ -45,7 +46,8 @@ class MacroPlayer {
   struct Options {
     // Asks the main window to repaint with its background erased.
     std::function<void()> repaint;
-    // Runs first on the player thread (the Windows build raises its priority).
+    // Runs first on the player thread; the program passes the platform's
+    // priority raise here (AppCore, PlatformServices::raiseWorkerPriority).
     std::function<void()> on_thread_start;
     // Runs on the player thread each time it has finished with what woke it.
     std::function<void()> on_idle;
@@ -67,6 +69,11 @@ class MacroPlayer {
   // this for each press; it reads MacroStopRequest between passes.
   void Serve(std::uint8_t code, std::uint8_t value);
 
+  // What the thread does each time it wakes, on the calling thread: serves
+  // the pending press and clears the hand-over's flags, or discards a stop
+  // request that came while nothing played. False when no press was pending.
+  bool ServeHandOver();
+
   // Nothing pending, nothing being served (tests).
   bool Idle() const;
 
@@ -84,10 +91,9 @@ class MacroPlayer {
 
   Links links_;
   Options options_;
-  SleepInterrupt interrupt_;
-  std::atomic<bool> stopping_{false};
   std::atomic<bool> busy_{false};
-  std::thread thread_;
+  // Last, so the thread is joined before the members it uses go.
+  WorkerThread worker_;
 };
 
 }  // namespace zlv

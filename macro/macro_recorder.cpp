@@ -1,14 +1,20 @@
 #include "macro/macro_recorder.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "macro/key_codes.h"
 
 namespace zlv {
 
-MacroRecorder::MacroRecorder(MacroTable& user_macros, MacroEditState& state,
-                             EventListModel& list, KeyboardHook& hook, UtcClock& clock)
-    : macros_(user_macros), state_(state), list_(list), hook_(hook), clock_(clock) {}
+MacroRecorder::MacroRecorder(MacroTables& macros, MacroEditState& state, EventListModel& list,
+                             KeyboardHook& hook, UtcClock& clock)
+    : tables_(macros),
+      macros_(macros.user),
+      state_(state),
+      list_(list),
+      hook_(hook),
+      clock_(clock) {}
 
 bool MacroRecorder::Toggle(std::span<const Text> macro_names, int selection) {
   if (state_.recording) {
@@ -42,13 +48,16 @@ void MacroRecorder::Start(std::span<const Text> macro_names, int selection) {
   recorded_count_ = 0;
   recorded_presses_ = 0;
 
-  // Emptied to the state of the blank template record.
-  MacroSlot& macro = macros_.slots[slot];
-  macro.AssignFrom(MacroSlot{});
-  macro.SetName(macro_names[slot]);
+  {
+    // Emptied to the state of the blank template record.
+    std::lock_guard lock(tables_.mutex);
+    MacroSlot& macro = macros_.slots[slot];
+    macro.AssignFrom(MacroSlot{});
+    macro.SetName(macro_names[slot]);
+    macro.SetMode(0);
+    macro.SetRepeat(1);
+  }
   state_.current_macro = slot;
-  macro.SetMode(0);
-  macro.SetRepeat(1);
   list_.repeat_text = u"1";
   list_.repeat_enabled = false;
 
@@ -58,11 +67,23 @@ void MacroRecorder::Start(std::span<const Text> macro_names, int selection) {
 
 void MacroRecorder::Stop() {
   state_.recording = false;
-  macros_.slots[record_slot_].SetCount(recorded_count_);
-  if (hook_installed_) {
-    hook_.Uninstall();
-    hook_installed_ = false;
+  {
+    std::lock_guard lock(tables_.mutex);
+    macros_.slots[record_slot_].SetCount(recorded_count_);
   }
+  // Whatever is installed goes, also a hook that a renewal put in place after
+  // the first install had failed: a hook left behind would swallow every
+  // keystroke of the desktop.
+  hook_.Uninstall();
+  hook_installed_ = false;
+}
+
+bool MacroRecorder::RenewHook() {
+  if (!state_.recording) return false;
+  const bool renewed = hook_.Renew();
+  // A failed renewal keeps the hook that was in place, if any.
+  if (renewed) hook_installed_ = true;
+  return renewed;
 }
 
 KeyStepResult MacroRecorder::OnKeyMessage(std::uint32_t message, std::uint32_t virtual_key) {
@@ -92,14 +113,17 @@ KeyStepResult MacroRecorder::OnKeyMessage(std::uint32_t message, std::uint32_t v
       type = kEventRelease;
     }
 
-    MacroSlot& macro = macros_.slots[record_slot_];
-    macro.SetEvent(recorded_count_, {VkToUsage(key), type});
     const std::uint16_t elapsed = ElapsedMs();
-    if (recorded_count_ > 0) {
-      // The time since the previous event becomes that event's delay; the new
-      // last event gets the default until a next event follows.
-      macro.SetDelay(recorded_count_ - 1, elapsed);
-      macro.SetDelay(recorded_count_, kDefaultEventDelay);
+    {
+      std::lock_guard lock(tables_.mutex);
+      MacroSlot& macro = macros_.slots[record_slot_];
+      macro.SetEvent(recorded_count_, {VkToUsage(key), type});
+      if (recorded_count_ > 0) {
+        // The time since the previous event becomes that event's delay; the
+        // new last event gets the default until a next event follows.
+        macro.SetDelay(recorded_count_ - 1, elapsed);
+        macro.SetDelay(recorded_count_, kDefaultEventDelay);
+      }
     }
     AppendEventLines(macros_, state_, list_, record_slot_, recorded_count_);
     ++recorded_count_;

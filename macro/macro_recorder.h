@@ -22,7 +22,12 @@
 // The record's count is written when the recording stops; while it runs the
 // record keeps the count 0, so the player finds nothing to play in it.
 //
-// Everything here runs on the window thread.
+// The recorder is the one owner of the keyboard hook: it installs it when a
+// recording starts, renews it while one runs (RenewHook) and removes whatever
+// is installed when the recording stops.
+//
+// Everything here runs on the window thread. Writes to the record take the
+// macro tables' lock, since the player thread may read the record meanwhile.
 #pragma once
 
 #include <array>
@@ -32,6 +37,7 @@
 #include "base/text.h"
 #include "macro/keyboard_hook.h"
 #include "macro/macro_slot.h"
+#include "macro/macro_tables.h"
 #include "macro/utc_clock.h"
 
 namespace zlv {
@@ -53,9 +59,10 @@ enum class KeyStepResult {
 
 class MacroRecorder {
  public:
-  // `state.recording` is the recorder's on/off flag, shared with the editing
-  // commands and the painter. `list` is the advanced page's event list.
-  MacroRecorder(MacroTable& user_macros, MacroEditState& state, EventListModel& list,
+  // Records into `macros.user`. `state.recording` is the recorder's on/off
+  // flag, shared with the editing commands and the painter. `list` is the
+  // advanced page's event list.
+  MacroRecorder(MacroTables& macros, MacroEditState& state, EventListModel& list,
                 KeyboardHook& hook, UtcClock& clock);
   MacroRecorder(const MacroRecorder&) = delete;
   MacroRecorder& operator=(const MacroRecorder&) = delete;
@@ -72,8 +79,15 @@ class MacroRecorder {
   // event list, forgets the held keys and the previous key message and
   // installs the keyboard hook.
   // Stopping stores the number of recorded events as the record's count and
-  // removes the hook. Returns whether the recording state changed.
+  // removes the hook, also one that only a renewal put in place. Returns
+  // whether the recording state changed.
   bool Toggle(std::span<const Text> macro_names, int selection);
+
+  // While recording, puts the keyboard hook in place again (the system drops a
+  // low-level hook without notice when its procedure once took too long), or
+  // installs it when installing failed at the start. Does nothing otherwise.
+  // Returns whether a fresh hook is in place.
+  bool RenewHook();
 
   // The key-message step of the main window's pre-translation, for the
   // message identifier and its first parameter (the virtual key). A message
@@ -93,13 +107,15 @@ class MacroRecorder {
   std::span<const std::uint8_t> held_keys() const {
     return std::span<const std::uint8_t>(held_keys_).first(held_key_count_);
   }
+  // Whether the recorder put a hook in place that it has not removed yet.
   bool hook_installed() const { return hook_installed_; }
 
  private:
   void Start(std::span<const Text> macro_names, int selection);
   void Stop();
 
-  MacroTable& macros_;
+  MacroTables& tables_;
+  MacroTable& macros_;  // tables_.user
   MacroEditState& state_;
   EventListModel& list_;
   KeyboardHook& hook_;

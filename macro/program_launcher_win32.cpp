@@ -1,6 +1,7 @@
 #include "macro/program_launcher_win32.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -45,6 +46,14 @@ bool SystemFolderLauncher::Launch(TextView program) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+bool SystemFolderLauncher::OpenAddress(TextView address) {
+  if (!IsWebAddress(address)) return false;
+  const std::wstring wide = Wide(address);
+  // ShellExecuteW answers a value above 32 on success.
+  const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 }  // namespace zlv

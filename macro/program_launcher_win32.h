@@ -12,6 +12,7 @@ namespace zlv {
 class SystemFolderLauncher final : public ProgramLauncher {
  public:
   bool Launch(TextView program) override;
+  bool OpenAddress(TextView address) override;
 };
 
 }  // namespace zlv

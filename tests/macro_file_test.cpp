@@ -8,15 +8,12 @@
 
 #include "sim/memory_file_store.h"
 #include "macro/key_codes.h"
+#include "tests/support/fakes.h"
 
 namespace zlv {
 namespace {
 
-class RecordingMessages : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
+using testing::RecordingMessages;
 
 constexpr char16_t kFile[] = u"C:\\zlv\\Macro_EN.dat";
 

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/settings_push.h"
 #include "sim/memory_file_store.h"
 #include "device/protocol.h"
 #include "sim/virtual_mouse.h"
@@ -41,9 +43,27 @@ class CountingTimerResolution final : public TimerResolution {
   int restored = 0;
 };
 
+// Single-threaded virtual time, like ManualClock, whose next wake-up can be
+// made late, as a busy system's is.
+class LateWakingClock final : public Clock {
+ public:
+  Nanos Now() override { return now_; }
+  void SleepUntil(Nanos deadline) override {
+    now_ = std::max(now_, deadline) + late_;
+    late_ = Nanos(0);
+  }
+  void Advance(Nanos d) { now_ += d; }
+  // The next sleep ends this long after its deadline.
+  void WakeLate(Nanos late) { late_ = late; }
+
+ private:
+  Nanos now_{0};
+  Nanos late_{0};
+};
+
 // Serves presses on the test thread with virtual time: every sleep of the
 // player advances the clock at once, so report times are exact.
-class MacroPlayerTest : public ::testing::Test, protected testing::ProgramRig<ManualClock> {
+class MacroPlayerTest : public ::testing::Test, protected ProgramRig<LateWakingClock> {
  protected:
   void SetUp() override {
     settings.ConfigPath = kConfig;
@@ -64,7 +84,7 @@ class MacroPlayerTest : public ::testing::Test, protected testing::ProgramRig<Ma
   // follow-up flags are those of the push.
   void Assign(int slot, ButtonFunctionCode code) {
     settings.profile.ButtonCodes[static_cast<std::size_t>(slot)] = code;
-    protocol.PushAllSettings(settings, system, nullptr);
+    PushAllSettings(settings, protocol, system, nullptr);
     mouse.ClearLog();
   }
   static std::uint8_t CodeOfSlot(int slot) {
@@ -139,8 +159,8 @@ TEST_F(MacroPlayerTest, DelaysBelowTenPlayAsTenAndTheLastDelayPrecedesTheRelease
 
 TEST_F(MacroPlayerTest, LargestDelayIsKept) {
   Fill(tables.user.slots[0], 0, 0, {{kKeyA, kEventPress, 65535}});
-  Assign(0, codes::kFirstUserMacro);
-  Press(0);
+  Assign(3, codes::kFirstUserMacro);
+  Press(3);
   EXPECT_EQ(Timeline(), (std::vector<std::string>{"0 keys 04", "65545 buttons ff", "65555 keys -"}));
 }
 
@@ -236,22 +256,39 @@ TEST_F(MacroPlayerTest, UserMacroPlaysItsRecordWhateverTheMacroCount) {
   EXPECT_EQ(Timeline(), (std::vector<std::string>{"0 keys 05", "25 buttons ff", "35 keys -"}));
 }
 
-TEST_F(MacroPlayerTest, LateWakeUpsDoNotAddUpButAStallStartsANewSchedule) {
-  Fill(tables.user.slots[0], 0, 0,
-       {{kKeyA, kEventPress, 30}, {kKeyA, kEventRelease, 30}, {kKeyB, kEventPress, 30}, {kKeyB, kEventRelease, 30}});
-  Assign(0, codes::kFirstUserMacro);
-  int sent = 0;
-  on_report = [&](const LoggedReport&) {
-    ++sent;
-    if (sent == 1) clock.Advance(Millis(4));    // the next wake-up is 4 ms late...
-    if (sent == 3) clock.Advance(Millis(100));  // ...and the system stalls here
+TEST_F(MacroPlayerTest, LateWakeUpsAreMadeUpButNeverFromTheTenMsGap) {
+  struct Case {
+    const char* name;
+    std::uint16_t delay;    // of each of the four events
+    int lateAfterReport;    // the wake-up after this report (1-based) is late
+    int lateMs;
+    std::vector<std::string> timeline;
   };
-  Press(0);
-  const std::vector<std::string> expected = {"0 keys 04", "30 keys -",
-                                             // Event 2 goes out on its deadline (60) and the
-                                             // stall ends at 160: the rest keeps its delays.
-                                             "60 keys 05", "160 keys -", "200 buttons ff", "210 keys -"};
-  EXPECT_EQ(Timeline(), expected);
+  const Case cases[] = {
+      {"30 ms delays: the next event is back on its deadline", 30, 1, 4,
+       {"0 keys 04", "34 keys -", "60 keys 05", "90 keys -", "130 buttons ff", "140 keys -"}},
+      {"10 ms delays: the rest moves, no gap below 10 ms", 10, 1, 4,
+       {"0 keys 04", "14 keys -", "24 keys 05", "34 keys -", "54 buttons ff", "64 keys -"}},
+      {"12 ms delays: only the 2 ms of slack is made up", 12, 1, 4,
+       {"0 keys 04", "16 keys -", "26 keys 05", "38 keys -", "60 buttons ff", "70 keys -"}},
+      {"a stall starts a new schedule with the delays kept", 30, 3, 100,
+       {"0 keys 04", "30 keys -", "60 keys 05", "190 keys -", "230 buttons ff", "240 keys -"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fill(tables.user.slots[0], 0, 0,
+         {{kKeyA, kEventPress, c.delay}, {kKeyA, kEventRelease, c.delay},
+          {kKeyB, kEventPress, c.delay}, {kKeyB, kEventRelease, c.delay}});
+    Assign(3, codes::kFirstUserMacro);
+    start = clock.Now();
+    int sent = 0;
+    on_report = [&](const LoggedReport&) {
+      if (++sent == c.lateAfterReport) clock.WakeLate(Millis(c.lateMs));
+    };
+    Press(3);
+    on_report = nullptr;
+    EXPECT_EQ(Timeline(), c.timeline);
+  }
 }
 
 TEST_F(MacroPlayerTest, DpiFollowUpTakesTheStageOfThePressAndDoesNothingElse) {
@@ -308,14 +345,22 @@ TEST_F(MacroPlayerTest, ProgramCodesStartTheirProgram) {
 TEST_F(MacroPlayerTest, PressesOfNoHostServedButtonAreConsumed) {
   Fill(tables.user.slots[0], 0, 0, {{kKeyA, kEventPress, 10}});
   for (int slot = 0; slot < kButtonCount; ++slot) settings.profile.ButtonCodes[static_cast<std::size_t>(slot)] = 41;
-  protocol.PushAllSettings(settings, system, nullptr);
+  PushAllSettings(settings, protocol, system, nullptr);
   mouse.ClearLog();
   repaints = 0;
-  // 0xF7 and above name no button; 0xF0 + 0 is no button either.
-  for (const int code : {0xF0, 0xF7, 0xFE, 0xFF}) player.Serve(static_cast<std::uint8_t>(code), 1);
+  // 0xF7 and above name no button; 0xF0 + 0 is no button either. Any of
+  // them taken for a button would play macro 41.
+  const Nanos before = clock.Now();
+  for (const int code : {0xF0, 0xF7, 0xFE, 0xFF}) {
+    player.Serve(static_cast<std::uint8_t>(code), 1);
+    EXPECT_TRUE(mouse.Log().empty()) << std::hex << code;
+  }
+  EXPECT_EQ(clock.Now(), before);
+  EXPECT_EQ(timer.raised, 0);
+
   // A button with a device function the mouse carries out itself.
   ApplyBuiltInDefaults(settings.profile);
-  protocol.PushAllSettings(settings, system, nullptr);
+  PushAllSettings(settings, protocol, system, nullptr);
   mouse.ClearLog();
   Press(2);
   EXPECT_TRUE(mouse.Log().empty());

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/settings_push.h"
 #include "sim/memory_file_store.h"
 #include "sim/virtual_clock.h"
 #include "device/input_reader.h"
@@ -15,6 +16,7 @@
 #include "sim/virtual_mouse.h"
 #include "macro/macro_player.h"
 #include "sim/program_rig.h"
+#include "tests/support/fakes.h"
 
 namespace zlv {
 namespace {
@@ -25,12 +27,9 @@ constexpr std::uint8_t kKeyA = 0x04;
 constexpr int kMacroSlot = 3;
 constexpr int kMacroButton = 5;
 
-class NoLauncher final : public ProgramLauncher {
- public:
-  bool Launch(TextView) override { return false; }
-};
+using testing::NoLauncher;
 
-class PlayerThreadTest : public ::testing::Test, protected testing::ProgramRig<VirtualClock> {
+class PlayerThreadTest : public ::testing::Test, protected ProgramRig<VirtualClock> {
  protected:
   void SetUp() override {
     settings.ConfigPath = kConfig;
@@ -38,7 +37,7 @@ class PlayerThreadTest : public ::testing::Test, protected testing::ProgramRig<V
     ApplyBuiltInDefaults(settings.profile);
     settings.profile.MacroMode = 0;
     settings.profile.ButtonCodes[kMacroSlot] = codes::kFirstUserMacro;
-    protocol.PushAllSettings(settings, system, nullptr);
+    PushAllSettings(settings, protocol, system, nullptr);
     mouse.ClearLog();
     // One event with a 30 ms delay: a pass lasts 50 ms with its release.
     SetMacro(1, 100, 30);
@@ -141,7 +140,7 @@ TEST_F(PlayerThreadTest, ToggleModeSecondPressEndsThePassAndStartsNothing) {
 
 TEST_F(PlayerThreadTest, AnotherHostButtonAlsoStopsInToggleMode) {
   settings.profile.ButtonCodes[4] = 24;  // hardware button 4: volume up
-  protocol.PushAllSettings(settings, system, nullptr);
+  PushAllSettings(settings, protocol, system, nullptr);
   mouse.ClearLog();
   Press(kMacroButton);
   RunUntil(Millis(20));

@@ -4,14 +4,12 @@
 
 #include <vector>
 
+#include "tests/support/fakes.h"
+
 namespace zlv {
 namespace {
 
-class RecordingMessages : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
+using testing::RecordingMessages;
 
 constexpr MacroEvent kPressA{0x04, kEventPress};
 constexpr MacroEvent kReleaseA{0x04, kEventRelease};

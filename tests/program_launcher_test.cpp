@@ -13,5 +13,17 @@ TEST(ProgramLauncherTest, OnlyBareFileNamesAreStarted) {
   }
 }
 
+// Only web addresses go to the shell: a file or program name handed to the
+// "open" verb would run it.
+TEST(ProgramLauncherTest, OnlyWebAddressesAreOpened) {
+  for (const TextView address : {u"https://www.zelvan.example/", u"http://a", u"HTTPS://X.example"}) {
+    EXPECT_TRUE(IsWebAddress(address)) << ToUtf8(address);
+  }
+  for (const TextView address : {u"", u"https://", u"http:/a", u"calc.exe", u"C:\\Windows\\calc.exe",
+                                 u"file:///C:/x.exe", u"https://a\nb", u"www.zelvan.example"}) {
+    EXPECT_FALSE(IsWebAddress(address)) << ToUtf8(address);
+  }
+}
+
 }  // namespace
 }  // namespace zlv
