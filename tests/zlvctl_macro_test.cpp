@@ -201,6 +201,42 @@ TEST(ZlvctlMacro, MakeRejectsBadDescriptionsWithTheLine) {
   }
 }
 
+// The file holds keys as Windows virtual keys: a usage without a virtual key
+// of its own would come back as another key, so make refuses it.
+TEST(ZlvctlMacro, MakeTakesOnlyKeysThatReadBackTheSame) {
+  struct Case {
+    const char* key;
+    const char* refusal;  // nullptr: written, and listed under `shown`
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"MENU", "key 'MENU' cannot be stored in a macro file (it would read back as F7)", nullptr},
+      {"0x76", "key '0x76' cannot be stored in a macro file (it would read back as F7)", nullptr},
+      {"0x35", "key '0x35' cannot be stored in a macro file (it would read back as 5)", nullptr},
+      {"0x64", "key '0x64' cannot be stored in a macro file (it would read back as NUMPAD4)", nullptr},
+      {"F7", nullptr, "F7"},
+      {"0x40", nullptr, "F7"},
+      {"LMENU", nullptr, "LMENU"},
+      {"0xF2", nullptr, "M-KEY"},
+      {"SNAPSHOT", nullptr, "SNAPSHOT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    MemoryFileStore files;
+    files.Put(u"d.txt", std::string("macro a\npress A 5\nrelease ") + c.key + " 5\n");
+    const Result r = Zlvctl(files, {"macro", "make", "d.txt", "out.dat"});
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(r.status, kExitUsage);
+      EXPECT_EQ(r.err, std::string("zlvctl: d.txt:3: ") + c.refusal + "\n");
+      EXPECT_FALSE(files.Read(u"out.dat").has_value());
+    } else {
+      ASSERT_EQ(r.status, kExitOk) << r.err;
+      EXPECT_EQ(Zlvctl(files, {"macro", "lines", "out.dat", "0"}).out,
+                std::string("[↓]A\n    5ms\n[↑]") + c.shown + "\n");
+    }
+  }
+}
+
 TEST(ZlvctlMacro, ListKeepsDamagedNamesOnOneField) {
   MemoryFileStore files;
   // A name of a tab, "a" and a line feed, without the terminating null.

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_push.h"
 #include "sim/memory_file_store.h"
+#include "sim/program_rig.h"
 #include "sim/virtual_clock.h"
 #include "device/input_reader.h"
 #include "device/protocol.h"
@@ -17,6 +19,7 @@
 #include "macro/macro_file.h"
 #include "macro/macro_player.h"
 #include "tools/zlvctl/zlvctl.h"
+#include "tests/support/fakes.h"
 
 namespace zlv {
 namespace {
@@ -26,10 +29,7 @@ constexpr char16_t kMacroFile[] = u"m.dat";
 constexpr int kSlot = 3;
 constexpr int kButton = 5;
 
-class NoLauncher final : public ProgramLauncher {
- public:
-  bool Launch(TextView) override { return false; }
-};
+using testing::NoLauncher;
 
 struct Action {
   long ms;
@@ -54,27 +54,27 @@ void WriteMacroFile(MemoryFileStore& files) {
   ASSERT_TRUE(SaveMacroFile(ini, kMacroFile, table));
 }
 
-// The play on the two threads, stepped one sleep at a time.
-class ThreadedPlay {
+// The play on the two threads, stepped one sleep at a time, with the macro
+// file of `macroFiles`.
+class ThreadedPlay : ProgramRig<VirtualClock> {
  public:
-  ThreadedPlay(MemoryFileStore& files, std::int32_t macroMode) : ini_(files) {
-    settings_.ConfigPath = u"config.ini";
-    settings_.CurrentProfile = 1;
-    ApplyBuiltInDefaults(settings_.profile);
-    settings_.profile.MacroMode = macroMode;
-    settings_.profile.ButtonCodes[kSlot] = codes::kFirstUserMacro;
+  ThreadedPlay(MemoryFileStore& macroFiles, std::int32_t macroMode) {
+    files.Put(kMacroFile, macroFiles.Read(kMacroFile).value_or(""));
+    UseDefaultProfile(u"config.ini");
+    settings.profile.MacroMode = macroMode;
+    settings.profile.ButtonCodes[kSlot] = codes::kFirstUserMacro;
     struct NoMessages : MessageBoxes {
       void Show(TextView) override { ADD_FAILURE() << "macro file missing"; }
     } messages;
     MacroEditState state;
-    LoadMacroFile(ini_, messages, kMacroFile, tables_.user, state);
-    protocol_.PushAllSettings(settings_, system_, nullptr);
-    mouse_.ClearLog();
+    LoadMacroFile(ini, messages, kMacroFile, tables.user, state);
+    PushAllSettings(settings, protocol, system, nullptr);
+    mouse.ClearLog();
     reader_.Start();
     player_.Start();
   }
   ~ThreadedPlay() {
-    clock_.Unblock();
+    clock.Unblock();
     player_.Stop();
     reader_.Stop();
   }
@@ -85,57 +85,48 @@ class ThreadedPlay {
       RunUntil(Millis(a.ms));
       const std::uint64_t before = reader_.ReportsApplied();
       if (a.press) {
-        mouse_.PressButton(kButton);
+        mouse.PressButton(kButton);
       } else {
-        mouse_.ReleaseButton(kButton);
+        mouse.ReleaseButton(kButton);
       }
-      EXPECT_TRUE(clock_.WaitFor([&] { return reader_.ReportsApplied() > before; }));
+      EXPECT_TRUE(clock.WaitFor([&] { return reader_.ReportsApplied() > before; }));
     }
     Settle();
     std::ostringstream out;
-    for (const LoggedReport& r : mouse_.Log()) {
+    for (const LoggedReport& r : mouse.Log()) {
       out << std::chrono::duration_cast<Millis>(r.time).count() << ' ' << HexBytes(r.bytes) << '\n';
     }
     return out.str();
   }
 
  private:
-  bool Quiet() { return clock_.WaitFor([&] { return clock_.Sleepers() > 0 || player_.Idle(); }); }
+  bool Quiet() { return clock.WaitFor([&] { return clock.Sleepers() > 0 || player_.Idle(); }); }
   void RunUntil(Millis t) {
     for (;;) {
       ASSERT_TRUE(Quiet());
-      const auto next = clock_.NextDeadline();
+      const auto next = clock.NextDeadline();
       if (!next || *next > t) break;
-      clock_.AdvanceTo(*next);
+      clock.AdvanceTo(*next);
     }
-    clock_.AdvanceTo(t);
+    clock.AdvanceTo(t);
     ASSERT_TRUE(Quiet());
   }
   void Settle() {
     for (int step = 0; step < 100000; ++step) {
       ASSERT_TRUE(Quiet());
       if (player_.Idle()) return;
-      const auto next = clock_.NextDeadline();
+      const auto next = clock.NextDeadline();
       ASSERT_TRUE(next.has_value());
-      clock_.AdvanceTo(*next);
+      clock.AdvanceTo(*next);
     }
     FAIL() << "the player did not come to rest";
   }
 
-  VirtualClock clock_;
-  VirtualMouse mouse_{clock_};
-  VirtualMouseLink link_{mouse_};
-  MouseProtocol protocol_{link_, clock_};
-  IniStore ini_;
-  SettingsModel settings_{ini_};
-  RecordingSystemSettings system_;
-  MacroTables tables_;
-  ButtonHandOver handOver_;
   NoLauncher launcher_;
   NoTimerResolution timer_;
-  InputReader reader_{link_, settings_.profile, handOver_, clock_, {nullptr, [this] { clock_.Notify(); }}};
-  MacroPlayer player_{{settings_, protocol_, tables_, handOver_, clock_, launcher_, timer_},
-                      {nullptr, nullptr, [this] { clock_.Notify(); }}};
+  InputReader reader_{link, settings.profile, handOver, clock, {nullptr, [this] { clock.Notify(); }}};
+  MacroPlayer player_{{settings, protocol, tables, handOver, clock, launcher_, timer_},
+                      {nullptr, nullptr, [this] { clock.Notify(); }}};
 };
 
 TEST(ZlvctlPlayThreads, ZlvctlSendsWhatTheReaderAndPlayerThreadsSend) {

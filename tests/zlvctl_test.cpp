@@ -3,7 +3,9 @@
 #include <sstream>
 
 #include "sim/memory_file_store.h"
+#include "sim/virtual_mouse.h"
 #include "tests/support/test_support.h"
+#include "tools/zlvctl/commands.h"
 #include "tools/zlvctl/zlvctl.h"
 
 namespace zlv {
@@ -55,6 +57,50 @@ TEST_F(ZlvctlTest, ReportsOfAChosenProfile) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, 24), "07 10 01 01 00 00 00 00\n");
   EXPECT_NE(r.out.find("07 10 05 05 00 00 00 00\n"), std::string::npos);
+}
+
+// A bounded config.ini no longer makes the mouse flag anything, so the
+// reports it flags are sent to it directly here.
+TEST(ZlvctlReports, ProtocolErrorsGoToTheErrorStreamAndEndWithStatus1) {
+  using Report = std::vector<std::uint8_t>;
+  const Report wheel = {0x07, 0x11, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
+  const Report otherId = {0x06, 0x11, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
+  const Report noButton = {0x07, 0x10, 0x09, 0x01, 0x00, 0x00, 0x00, 0x00};
+  struct Case {
+    const char* name;
+    std::vector<Report> sent;
+    const char* out;
+    const char* err;
+    int status;
+  };
+  const Case cases[] = {
+      {"clean", {wheel}, "07 11 01 00 00 00 00 00\npointer-speed 8\nwheel-lines 3\n", "", kExitOk},
+      {"one flagged",
+       {wheel, otherId},
+       "07 11 01 00 00 00 00 00\n06 11 01 00 00 00 00 00\npointer-speed 8\nwheel-lines 3\n",
+       "protocol error: report id is not 7: 06 11 01 00 00 00 00 00\n", kExitRuntimeError},
+      {"two flagged",
+       {noButton, wheel, otherId},
+       "07 10 09 01 00 00 00 00\n07 11 01 00 00 00 00 00\n06 11 01 00 00 00 00 00\n"
+       "pointer-speed 8\nwheel-lines 3\n",
+       "protocol error: no such button: 07 10 09 01 00 00 00 00\n"
+       "protocol error: report id is not 7: 06 11 01 00 00 00 00 00\n",
+       kExitRuntimeError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ManualClock clock;
+    VirtualMouse mouse(clock);
+    for (const Report& r : c.sent) mouse.ReceiveFeatureReport(r.data(), r.size());
+    RecordingSystemSettings system;
+    system.pointer_speed = 8;
+    system.wheel_lines = 3;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(zlvctl::PrintReports(mouse, system, out, err), c.status);
+    EXPECT_EQ(out.str(), c.out);
+    EXPECT_EQ(err.str(), c.err);
+  }
 }
 
 TEST_F(ZlvctlTest, ProfileShowListsTheKeysInSaveOrder) {
