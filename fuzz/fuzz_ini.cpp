@@ -1,25 +1,32 @@
 // libFuzzer target for the INI engine: any bytes parse, unchanged documents
-// serialize back to their bytes, and a key just set reads back after a
-// serialize/parse cycle.
+// serialize back to their bytes, a snapshot reads what the document finds, and
+// a key just set reads back after a serialize/parse cycle.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/text.h"
+#include "fuzz/fuzz_support.h"
 #include "settings/ini_file.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using zlv::fuzz::Check;
 
-constexpr const char16_t* kSections[] = {u"Init", u"INIT", u"Config1", u"fuzz", u"a", u""};
-constexpr const char16_t* kKeys[] = {u"CurConfig", u"curconfig", u"k", u"DPI1", u"a", u"x"};
+// config.ini is under 3 KB, twice that in UTF-16; profile files are smaller.
+constexpr std::size_t kMaxInputBytes = 8 * 1024;
+
+constexpr const char16_t* kSections[] = {u"Init", u"INIT", u"Config1", u"fuzz", u"a", u"", u"\u00C4"};
+constexpr const char16_t* kKeys[] = {u"CurConfig", u"curconfig", u"k", u"DPI1", u"a", u"x", u"\u00E4"};
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  zlv::fuzz::DefaultMaxLen(argc, argv, kMaxInputBytes);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zlv;
@@ -34,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Check(same == bytes);
       break;
     case IniEncoding::kUtf16Le:
+    case IniEncoding::kUtf16Be:
       Check(same == bytes.substr(0, size - (size % 2)));
       break;
     case IniEncoding::kUtf8Bom:
@@ -46,9 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TextView section = kSections[pick % std::size(kSections)];
   const TextView key = kKeys[(pick / 8) % std::size(kKeys)];
   const IniSnapshot snapshot(doc);
+  const std::optional<Text> found = doc.Find(section, key);
   for (const std::size_t buffer : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{260}}) {
     const Text read = snapshot.Read(section, key, buffer, u"default");
     Check(buffer == 0 ? read.empty() : read.size() < buffer);
+    Check(read == CutToBuffer(found ? TextView(*found) : TextView(u"default"), buffer));
     (void)snapshot.ReadInt(section, key, buffer);
   }
 
@@ -64,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const IniDocument again = IniDocument::Parse(doc.Serialize());
   Check(again.Find(section, key) == expected);
+  Check(IniSnapshot(again).Read(section, key, 260) == CutToBuffer(expected, 260));
   return 0;
 }

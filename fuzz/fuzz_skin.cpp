@@ -4,20 +4,21 @@
 // fields of a value always join back into the value.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
 #include "base/message_box.h"
-#include "sim/memory_file_store.h"
+#include "fuzz/fuzz_support.h"
 #include "settings/ini_file.h"
+#include "sim/memory_file_store.h"
 #include "ui/skin_layout.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using zlv::fuzz::Check;
+
+// The shipped layout files are 6 KB at most.
+constexpr std::size_t kMaxInputBytes = 8 * 1024;
 
 class CheckingMessages final : public zlv::MessageBoxes {
  public:
@@ -55,6 +56,11 @@ void CheckSplit(zlv::TextView value) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  zlv::fuzz::DefaultMaxLen(argc, argv, kMaxInputBytes);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zlv;

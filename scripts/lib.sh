@@ -50,3 +50,14 @@ zlv_wine_setup() {
   local display="${ZLV_DISPLAY:-${DISPLAY:-}}"
   if [ -n "$display" ]; then export DISPLAY="$display"; fi
 }
+
+# One line from a libFuzzer log run with -print_final_stats=1, e.g.
+# "2057 exec/s, 1234567 runs, cov 1345, ft 3819, corpus 320 inputs".
+zlv_fuzz_stats() {
+  local log="$1" runs eps cov
+  runs="$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)"
+  eps="$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)"
+  cov="$(grep -E '^#[0-9]+.* cov: ' "$log" | tail -1 |
+         sed -E 's/.* cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/cov \1, ft \2, corpus \3 inputs/')"
+  printf '%s exec/s, %s runs%s' "${eps:-?}" "${runs:-?}" "${cov:+, $cov}"
+}
