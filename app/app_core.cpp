@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/settings_push.h"
 #include "app/window_title.h"
 #include "macro/macro_file.h"
 
@@ -40,11 +41,15 @@ bool AppCore::Initialise(MainWindowHost& host) {
   // The worker threads come first; they only wait until the mouse reports.
   handOver.ButtonEventPending = 0;
   handOver.MacroStopRequest = 0;
-  reader_ = std::make_unique<InputReader>(*transport, settings.profile, handOver, platform.clock);
+  InputReader::Options readerOptions;
+  readerOptions.on_thread_start = platform.workerThreadStart;
+  reader_ = std::make_unique<InputReader>(*transport, settings.profile, handOver, platform.clock,
+                                          readerOptions);
   MacroPlayer::Links links{settings, protocol, macros, handOver, platform.clock, platform.launcher,
                            platform.timerResolution};
   MacroPlayer::Options playerOptions;
   playerOptions.repaint = [this] { RequestRepaint(); };
+  playerOptions.on_thread_start = platform.workerThreadStart;
   player_ = std::make_unique<MacroPlayer>(links, playerOptions);
   reader_->Start();
   player_->Start();
@@ -54,9 +59,8 @@ bool AppCore::Initialise(MainWindowHost& host) {
   host.SetBigIcon();
 
   settings.ConfigPath = ExeDir + u"\\config.ini";
-  settings.CurrentProfile = ParseDecimal(ini.Read(settings.ConfigPath, u"Init", u"CurConfig", 5));
   settings.UiLanguage = ReadUiLanguage(ini, settings.ConfigPath);
-  settings.LoadProfile(settings.ConfigPath, settings.CurrentProfile, false);
+  settings.ChooseStartupProfile();
   host.SetTitle(MainWindowTitle(settings.UiLanguage));
   SkinsDir = ExeDir + u"\\skins";
 
@@ -70,11 +74,10 @@ bool AppCore::Initialise(MainWindowHost& host) {
 
   const MacroFileLocations locations{ExeDir, SkinsDir};
   MacroFilePath = UserMacroFilePath(locations, settings.UiLanguage);
-  {
-    std::lock_guard lock(macros.mutex);
-    LoadMacroFile(ini, platform.messages, MacroFilePath, macros.user, macroState);
-    LoadConstMacroFile(ini, platform.messages, ConstMacroFilePath(locations), macros.constant);
-  }
+  // Each load takes the macro lock only to store the records: a missing file's
+  // message box is shown with the lock free.
+  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState);
+  LoadConstMacroFile(ini, platform.messages, ConstMacroFilePath(locations), macros);
   functionMenuOpen = false;
 
   host.LoadMenus(settings.UiLanguage);
@@ -87,7 +90,7 @@ bool AppCore::Initialise(MainWindowHost& host) {
   }
 
   platform.clock.SleepFor(kSettleBeforeFirstPush);
-  protocol.PushAllSettings(settings, platform.system, [this] { RequestRepaint(); });
+  PushAllSettings(settings, protocol, platform.system, [this] { RequestRepaint(); });
   host.AddTrayIcon();
   return true;
 }
@@ -105,7 +108,7 @@ void AppCore::ShutDownDriver() {
 }
 
 void AppCore::OnPowerBroadcast() {
-  protocol.PushAllSettings(settings, platform.system, [this] { RequestRepaint(); });
+  PushAllSettings(settings, protocol, platform.system, [this] { RequestRepaint(); });
 }
 
 DeviceChange AppCore::OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header) {

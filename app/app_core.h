@@ -64,6 +64,9 @@ struct PlatformServices {
   TimerResolution& timerResolution;
   // The transport over the handles the scan opens.
   std::function<std::unique_ptr<HidTransport>(const DeviceLink&)> makeTransport;
+  // Runs first on each worker thread (the input reader, the macro player):
+  // the Windows program raises the thread to the highest priority there.
+  std::function<void()> workerThreadStart = {};
 };
 
 // "Please plug-in【泽凡】USB Mouse" or "请插入【泽凡】USB鼠标".

@@ -19,12 +19,11 @@
 namespace zlv {
 
 // What the production program and the demo build differ in. Each executable's
-// main file fills one (gmouse_main_win32.cpp, gmouse_demo_main_win32.cpp) and
+// main file fills one (app/gmouse_main_win32.cpp, demo/demo_main_win32.cpp) and
 // the application hands it to the main window. The HID layer the main window
 // scans through is chosen here: the SetupDi layer for ZLV_GMouse.exe, the
 // virtual mouse for ZLV_GMouse_demo.exe.
 struct AppComposition {
-  bool demo = false;
   // The HID layer the scan goes through and the transport over the handles
   // it opens. Left empty, the main window uses the SetupDi layer and the
   // HID class driver (Win32HidSystem, Win32HidTransport).

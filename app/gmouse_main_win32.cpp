@@ -4,8 +4,6 @@
 #include "app/gmouse_app_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  zlv::AppComposition composition;
-  composition.demo = false;
-  zlv::CZLV_GMouseApp app(composition);
+  zlv::CZLV_GMouseApp app(zlv::AppComposition{});
   return app.Run(instance);
 }

@@ -92,7 +92,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   g_end.mainScreenshot = Environment(L"ZLV_DEMO_MAIN_SCREENSHOT");
 
   zlv::AppComposition composition;
-  composition.demo = true;
   composition.hid = &hid;
   composition.makeTransport = [&hid](const zlv::DeviceLink& link) -> std::unique_ptr<zlv::HidTransport> {
     return std::make_unique<zlv::VirtualHidTransport>(link, hid);

@@ -12,6 +12,7 @@
 #include "sim/virtual_hid_system.h"
 #include "sim/virtual_mouse.h"
 #include "tests/support/test_support.h"
+#include "tests/support/fakes.h"
 
 namespace zlv {
 namespace {
@@ -20,16 +21,8 @@ namespace fs = std::filesystem;
 
 constexpr char16_t kExeDir[] = u"C:\\ZLV";
 
-class RecordingMessages final : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
-
-class NoLaunch final : public ProgramLauncher {
- public:
-  bool Launch(TextView) override { return false; }
-};
+using testing::NoLauncher;
+using testing::RecordingMessages;
 
 class FakeHost final : public MainWindowHost {
  public:
@@ -107,7 +100,7 @@ class AppCoreTest : public ::testing::Test {
   MemoryFileStore files;
   RecordingMessages messages;
   RecordingSystemSettings system;
-  NoLaunch launcher;
+  NoLauncher launcher;
   NoTimerResolution timer;
   std::unique_ptr<VirtualHidSystem> hid;
   std::unique_ptr<PlatformServices> services;
@@ -137,6 +130,21 @@ TEST_F(AppCoreTest, StartsUpInOrderAndProgramsTheMouse) {
   EXPECT_GT(core->macros.user.count.load(), 0);
   EXPECT_GT(core->macros.constant.count.load(), 0);
   EXPECT_EQ(core->MacroFilePath, u"C:\\ZLV\\Macro_EN.dat");
+}
+
+TEST_F(AppCoreTest, AnEmptyConfigStillLeavesThePrimaryClickAndADpiStage) {
+  // A deleted or emptied config.ini: no [Init], so profile 0, whose section
+  // is missing. The start-up push sends the built-in profile, not zeros.
+  files.Put(Text(kExeDir) + u"\\config.ini", "");
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  ASSERT_EQ(mouse.Log().size(), 13u);
+  const VirtualMouseState s = mouse.State();
+  EXPECT_EQ(s.buttonFunction, (std::array<std::uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(s.enableMask, 0x0F);
+  EXPECT_EQ(s.activeStage, 0);
+  EXPECT_EQ(core->settings.CurrentProfile, 0);
+  EXPECT_NE(Config().find("[Config0]\r\nK0=1\r\n"), std::string::npos);
 }
 
 TEST_F(AppCoreTest, WithoutTheMouseShowsThePlugInMessageAndEnds) {

@@ -10,6 +10,7 @@
 #include "base/file_store.h"
 #include "tests/support/test_support.h"
 #include "ui/skin_layout.h"
+#include "tests/support/fakes.h"
 
 namespace zlv::ui {
 namespace {
@@ -17,21 +18,17 @@ namespace {
 // The program's paths use backslashes; the native build's file system wants slashes.
 class SlashFileStore final : public FileStore {
  public:
-  std::optional<std::string> Read(TextView path) override {
+  FileRead Load(TextView path) override {
     Text p(path);
     for (char16_t& c : p) {
       if (c == u'\\') c = u'/';
     }
-    return Disk().Read(p);
+    return Disk().Load(p);
   }
   bool Replace(TextView, const std::string&) override { return false; }
 };
 
-class RecordingMessages : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
+using testing::RecordingMessages;
 
 struct PictureInfo {
   int width = 0;

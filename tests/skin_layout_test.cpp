@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/memory_file_store.h"
+#include "tests/support/fakes.h"
 
 namespace zlv::ui {
 namespace {
@@ -15,11 +16,7 @@ namespace {
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-class RecordingMessages : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
+using testing::RecordingMessages;
 
 // UTF-16LE with BOM and CRLF line ends, as the shipped layout files are stored.
 std::string Utf16File(const std::u16string& text) {

@@ -31,7 +31,8 @@ TEST(MenuItemPlan, HighlightedItemIsOutlinedThenFilledRowByRowInsideTheOutline) 
   const PixelRect item{0, 20, 100, 40};
   const std::vector<MenuDrawStep> steps = PlanMenuItem(item, true);
   ASSERT_EQ(steps.size(), 1u + 18u + 1u);
-  EXPECT_EQ(steps.front(), (MenuDrawStep{Kind::Outline, item, 0}));
+  // The outline carries its own black rather than the context's pen.
+  EXPECT_EQ(steps.front(), (MenuDrawStep{Kind::Outline, item, 0x000000}));
   for (int k = 0; k < 18; ++k) {
     const MenuDrawStep& line = steps[1 + k];
     SCOPED_TRACE(k);

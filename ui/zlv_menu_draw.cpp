@@ -36,7 +36,7 @@ std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted) 
   if (!highlighted) {
     steps.push_back({Kind::Fill, item, kMenuBackground});
   } else {
-    steps.push_back({Kind::Outline, item, 0});
+    steps.push_back({Kind::Outline, item, kMenuOutlineColour});
     const PixelRect inner{item.left + 1, item.top + 1, item.right - 1, item.bottom - 1};
     const int rows = inner.Height();
     for (int k = 0; k < rows; ++k) {

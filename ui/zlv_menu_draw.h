@@ -12,11 +12,14 @@
 
 namespace zlv::ui {
 
-// Colours in the window system's layout 0x00BBGGRR.
+// Colours in the window system's layout 0x00BBGGRR. Every step carries its
+// own colour: the executor never relies on what the drawing context holds.
 using MenuColour = std::uint32_t;
 
 inline constexpr MenuColour kMenuBackground = 0x997800;  // red 0, green 120, blue 153
 inline constexpr MenuColour kMenuTextColour = 0xFFFFFF;
+// The frame of the highlighted item: the black of a menu context's default pen.
+inline constexpr MenuColour kMenuOutlineColour = 0x000000;
 inline constexpr MenuColour kMenuGradientFrom = 0xFF0000;  // blue
 inline constexpr MenuColour kMenuGradientTo = 0xFFFF00;    // cyan
 inline constexpr int kMenuTextIndent = 10;
@@ -26,7 +29,7 @@ inline constexpr int kMenuItemHeight = 20;
 struct MenuDrawStep {
   enum class Kind {
     Fill,     // fill rect with colour
-    Outline,  // draw rect with the context's current pen and brush
+    Outline,  // a 1-pixel frame in colour just inside rect
     Line,     // a 1-pixel line in colour from (rect.left, rect.top) up to rect.right
     Text,     // the caption in colour, transparent background, one line,
               // vertically centred in rect

@@ -39,20 +39,16 @@ bool ReturnsResultDirectly(UINT message) {
   }
 }
 
-// Asks the dialogs the message concerns whether they swallow it: each dialog
-// of ours from the message's window up through its parents and owners, then
-// the main window, which sees every message its loop pumps.
-bool PreTranslateThroughDialogs(MSG& msg) {
-  Dialog* main = App::Current() != nullptr ? App::Current()->MainWindow() : nullptr;
-  bool mainAsked = false;
-  for (HWND w = msg.hwnd; w != nullptr; w = GetParent(w)) {
+// Asks the dialogs of the message's own window tree whether they swallow it:
+// each dialog of ours from the message's window up through its parents to
+// its top-level window, and no further. An owned top-level window (the about
+// box, a popup of the main window) is a tree of its own: the main window's
+// pre-translation never sees its messages, so its keys reach its own dialog
+// handling.
+bool PreTranslateThroughDialogs(MSG& msg, HWND root) {
+  for (HWND w = msg.hwnd; w != nullptr; w = w == root ? nullptr : GetParent(w)) {
     Dialog* dialog = Dialog::FromHandle(w);
-    if (dialog == nullptr) continue;
-    if (dialog == main) mainAsked = true;
-    if (dialog->PreTranslateMessage(msg)) return true;
-  }
-  if (main != nullptr && !mainAsked && main->hwnd() != nullptr) {
-    return main->PreTranslateMessage(msg);
+    if (dialog != nullptr && dialog->PreTranslateMessage(msg)) return true;
   }
   return false;
 }
@@ -241,8 +237,8 @@ bool PumpMessage() {
     return false;
   }
   if (got == -1) return false;
-  if (PreTranslateThroughDialogs(msg)) return true;
   HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (PreTranslateThroughDialogs(msg, root)) return true;
   if (Dialog::FromHandle(root) != nullptr && IsDialogMessageW(root, &msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
@@ -412,76 +408,6 @@ std::wstring LoadResourceString(UINT id) {
   const int length = LoadStringW(ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || text == nullptr) return std::wstring();
   return std::wstring(text, static_cast<std::size_t>(length));
-}
-
-// ---------------------------------------------------------------------------
-// Menus
-
-Menu::~Menu() { Destroy(); }
-
-bool Menu::Load(UINT resourceId) {
-  HMENU loaded = LoadMenuW(ResourceModule(), MAKEINTRESOURCEW(resourceId));
-  if (loaded == nullptr) return false;
-  Destroy();
-  menu_ = loaded;
-  return true;
-}
-
-void Menu::Attach(HMENU menu) {
-  Destroy();
-  menu_ = menu;
-}
-
-HMENU Menu::Detach() {
-  HMENU menu = menu_;
-  menu_ = nullptr;
-  return menu;
-}
-
-void Menu::Destroy() {
-  if (menu_ != nullptr) DestroyMenu(menu_);
-  menu_ = nullptr;
-}
-
-void Menu::DrawItem(DRAWITEMSTRUCT&) {}
-
-void Menu::MeasureItem(MEASUREITEMSTRUCT&) {}
-
-int Menu::ItemCount(HMENU menu) { return GetMenuItemCount(menu); }
-
-std::wstring Menu::ItemText(HMENU menu, int position) {
-  const UINT at = static_cast<UINT>(position);
-  const int length = GetMenuStringW(menu, at, nullptr, 0, MF_BYPOSITION);
-  if (length <= 0) return std::wstring();
-  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
-  const int got = GetMenuStringW(menu, at, buffer.data(), length + 1, MF_BYPOSITION);
-  return std::wstring(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
-}
-
-int Menu::ItemId(HMENU menu, int position) {
-  return static_cast<int>(GetMenuItemID(menu, position));
-}
-
-HMENU Menu::SubMenu(HMENU menu, int position) { return GetSubMenu(menu, position); }
-
-bool Menu::MakeItemOwnerDrawn(HMENU menu, int position, ULONG_PTR data) {
-  MENUITEMINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = MIIM_FTYPE;
-  if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return false;
-  // The item keeps its id and submenu; only its type and data change.
-  info.fMask = MIIM_FTYPE | MIIM_DATA;
-  info.fType = (info.fType & ~static_cast<UINT>(MFT_STRING | MFT_BITMAP | MFT_SEPARATOR)) |
-               MFT_OWNERDRAW;
-  info.dwItemData = data;
-  return SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) != FALSE;
-}
-
-int Menu::TrackFirstPopup(UINT flags, POINT screenPoint, HWND owner) const {
-  HMENU popup = menu_ != nullptr ? GetSubMenu(menu_, 0) : nullptr;
-  if (popup == nullptr) return 0;
-  return static_cast<int>(
-      TrackPopupMenu(popup, flags, screenPoint.x, screenPoint.y, 0, owner, nullptr));
 }
 
 }  // namespace zlv::win

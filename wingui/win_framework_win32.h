@@ -10,7 +10,7 @@
 //    leaves alone gets the dialog manager's default processing.
 //  - SubclassedControl, ListBox, Edit: controls created in code whose window
 //    procedure runs through a virtual WindowProc.
-//  - Menu: a loaded menu resource with the helpers owner-drawn menus need.
+//  - CZlvMenu (wingui/zlv_menu_win32.h): the owner-drawn popup menus.
 #pragma once
 
 #include <windows.h>
@@ -85,9 +85,10 @@ class Dialog {
   void EndDialog(INT_PTR result);
   void DestroyWindow();
 
-  // Called by the modal loop for each message before anything else sees it
-  // (see Dialog::DoModal for which dialogs are asked). Returning true
-  // swallows the message: it is neither translated nor dispatched.
+  // Called by the modal loop for each message of this dialog's window or of
+  // its child windows, before anything else sees it; messages of other
+  // top-level windows (an owned popup included) never come here. Returning
+  // true swallows the message: it is neither translated nor dispatched.
   virtual bool PreTranslateMessage(MSG& msg);
 
   // The framework object of a dialog window made by this layer, or null.
@@ -122,7 +123,8 @@ class Dialog {
 };
 
 // Pumps one message the way the modal loop does: pre-translation through
-// the dialogs of this layer, then the dialog manager, then dispatch. False
+// the dialogs of this layer from the message's window up to its top-level
+// window, then the dialog manager of that top-level window, then dispatch. False
 // when WM_QUIT was taken (it is posted again for the next loop out).
 bool PumpMessage();
 
@@ -192,47 +194,5 @@ class Edit : public SubclassedControl {
 std::wstring WindowText(HWND hwnd);
 // A string resource of ResourceModule(); empty when missing.
 std::wstring LoadResourceString(UINT id);
-
-// A menu handle with the helpers of owner-drawn menus. The object destroys
-// the menu it holds unless it was detached.
-class Menu {
- public:
-  Menu() = default;
-  virtual ~Menu();
-  Menu(const Menu&) = delete;
-  Menu& operator=(const Menu&) = delete;
-
-  HMENU handle() const { return menu_; }
-
-  // Loads a menu resource of ResourceModule(); the previous menu is destroyed.
-  bool Load(UINT resourceId);
-  void Attach(HMENU menu);
-  // Forgets the menu without destroying it and returns it.
-  HMENU Detach();
-  void Destroy();
-
-  // Drawing and measuring of owner-drawn items; the owner window forwards
-  // WM_DRAWITEM and WM_MEASUREITEM of menus here. Nothing by default.
-  virtual void DrawItem(DRAWITEMSTRUCT& item);
-  virtual void MeasureItem(MEASUREITEMSTRUCT& item);
-
-  // Helpers by position, for any menu handle.
-  static int ItemCount(HMENU menu);
-  static std::wstring ItemText(HMENU menu, int position);
-  // The command id, or -1 for an item that opens a submenu.
-  static int ItemId(HMENU menu, int position);
-  static HMENU SubMenu(HMENU menu, int position);
-  // Replaces the item with an owner-drawn one carrying `data`; an item that
-  // opens a submenu keeps it.
-  static bool MakeItemOwnerDrawn(HMENU menu, int position, ULONG_PTR data);
-
-  // Shows the pop-up under top-level item 0 at a screen point with `owner`
-  // as owner and waits until it closes; the chosen command arrives as
-  // WM_COMMAND unless TPM_RETURNCMD is in `flags`, when it is returned.
-  int TrackFirstPopup(UINT flags, POINT screenPoint, HWND owner) const;
-
- private:
-  HMENU menu_ = nullptr;
-};
 
 }  // namespace zlv::win

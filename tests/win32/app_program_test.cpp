@@ -15,6 +15,7 @@
 #include "base/text_win32.h"
 #include "resources/resource_ids.h"
 #include "tests/support/test_support.h"
+#include "tests/support/windows_support.h"
 #include "tests/win32/program_process_win32.h"
 
 namespace zlv {
@@ -22,55 +23,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CopyProgram;
+using testing::RunningUnderWine;
+using testing::SetPointerSpeedEverywhere;
+using testing::StoredPointerSpeed;
 using testing::Process;
 using testing::WaitForWindow;
 using testing::WindowsOf;
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// Sets the pointer speed where both Windows (the pointer argument) and Wine
-// (the integer argument) take it from.
-void SetPointerSpeedEverywhere(int speed) {
-  SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed),
-                        reinterpret_cast<PVOID>(static_cast<INT_PTR>(speed)),
-                        SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-}
-// The speed stored in the user's profile: another process's change reaches
-// it, while this process may keep the value it read before.
-int StoredPointerSpeed() {
-  wchar_t value[16] = {};
-  DWORD bytes = sizeof(value);
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Mouse", L"MouseSensitivity", RRF_RT_REG_SZ,
-                   nullptr, value, &bytes) != ERROR_SUCCESS) {
-    return -1;
-  }
-  return _wtoi(value);
-}
 
 std::wstring WindowTextOf(HWND hwnd) {
   wchar_t text[512] = {};
   GetWindowTextW(hwnd, text, 512);
   return text;
 }
-
-// Puts the stored pointer speed back when the test ends (a program that
-// ends through its shutdown sets it; under Wine the documented call stores 0,
-// which would stay in the test prefix). A speed outside 1..20 becomes 10.
-class PointerSpeedGuard {
- public:
-  PointerSpeedGuard() : speed_(StoredPointerSpeed()) {
-    if (speed_ < 1 || speed_ > 20) speed_ = 10;
-  }
-  ~PointerSpeedGuard() { SetPointerSpeedEverywhere(speed_); }
-  PointerSpeedGuard(const PointerSpeedGuard&) = delete;
-  PointerSpeedGuard& operator=(const PointerSpeedGuard&) = delete;
-
- private:
-  int speed_;
-};
 
 // The text of a message box: its static control with text.
 std::wstring MessageBoxText(HWND box) {
@@ -98,7 +62,7 @@ TEST_P(ProgramWithoutMouseTest, ShowsThePlugInMessageThenEndsWithoutTouchingAnyt
   CopyProgram(dir.path(), L"ZLV_GMouse.exe");
   const std::string config = "[Init]\r\nCurConfig=2\r\nVER_SEL=" + std::to_string(language) + "\r\n";
   testing::WriteBytes(dir.path() / "config.ini", config);
-  PointerSpeedGuard restoreSpeed;
+  testing::MouseSettingsGuard restoreSettings;
   SetPointerSpeedEverywhere(14);
 
   Process program;
@@ -134,7 +98,7 @@ TEST(DemoProgramStartTest, ComesUpToItsTrayIconProgramsTheMouseAndEnds) {
   CopyProgram(dir.path(), L"ZLV_GMouse_demo.exe", /*withConfig=*/true);
   ASSERT_EQ(testing::ReadBytes(dir.path() / "config.ini").find("[Config6]"), std::string::npos);
   const std::wstring title = ToWide(MainWindowTitle(kUiEnglish));
-  PointerSpeedGuard restoreSpeed;
+  testing::MouseSettingsGuard restoreSettings;
 
   const auto start = std::chrono::steady_clock::now();
   Process program;

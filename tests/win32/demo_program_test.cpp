@@ -12,20 +12,15 @@
 
 #include "demo/demo_companion_win32.h"
 #include "tests/support/test_support.h"
-#include "tests/win32/program_image_win32.h"
+#include "tests/support/windows_support.h"
+#include "tests/win32/program_process_win32.h"
 
 namespace zlv {
 namespace {
 
 namespace fs = std::filesystem;
 
-void CopyDemo(const fs::path& to) {
-  const fs::path bin = testing::BinDir();
-  for (const char* file : {"ZLV_GMouse_demo.exe", "config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-    if (fs::exists(bin / file)) fs::copy_file(bin / file, to / file);
-  }
-  if (fs::exists(bin / "skins")) fs::copy(bin / "skins", to / "skins", fs::copy_options::recursive);
-}
+void CopyDemo(const fs::path& to) { testing::CopyProgram(to, L"ZLV_GMouse_demo.exe", /*withConfig=*/true); }
 
 // The lines of a list box of another process.
 std::vector<std::wstring> ListLines(HWND list) {
@@ -40,47 +35,22 @@ std::vector<std::wstring> ListLines(HWND list) {
   return lines;
 }
 
-class DemoProcess {
- public:
-  ~DemoProcess() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  bool Start(const fs::path& exe) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-    started_ = CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              exe.parent_path().wstring().c_str(), &startup, &info_) != FALSE;
-    return started_;
-  }
-  // The exit code, or STILL_ACTIVE when it has not ended within the time.
-  DWORD WaitForExit(DWORD milliseconds) {
-    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
-  // The companion window once it shows.
-  HWND WaitForCompanion() {
-    for (int i = 0; i < 200; ++i) {
-      for (HWND w = FindWindowExW(nullptr, nullptr, demo::kCompanionClass, demo::kCompanionTitle); w != nullptr;
-           w = FindWindowExW(nullptr, w, demo::kCompanionClass, demo::kCompanionTitle)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == info_.dwProcessId && IsWindowVisible(w)) return w;
-      }
-      if (WaitForExit(50) != STILL_ACTIVE) return nullptr;
-    }
-    return nullptr;
-  }
+using testing::Process;
 
- private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-};
+// The demo's companion window once it shows, or null when the demo ended or
+// did not show it within ten seconds.
+HWND WaitForCompanion(Process& demo) {
+  for (int i = 0; i < 200; ++i) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, demo::kCompanionClass, demo::kCompanionTitle); w != nullptr;
+         w = FindWindowExW(nullptr, w, demo::kCompanionClass, demo::kCompanionTitle)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == demo.info.dwProcessId && IsWindowVisible(w)) return w;
+    }
+    if (demo.WaitForExit(50) != STILL_ACTIVE) return nullptr;
+  }
+  return nullptr;
+}
 
 // Sets an environment value for the programs this process starts.
 class ScopedEnvironment {
@@ -95,31 +65,18 @@ class ScopedEnvironment {
 };
 
 // The program sets the Windows pointer speed and wheel lines, which persist in
-// the prefix: each test puts them back. The speed goes in both parameters,
-// the documented one and the one Wine 8 reads.
+// the prefix: each test puts them back.
 class DemoProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &speed_, 0);
-    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines_, 0);
-  }
-  void TearDown() override {
-    SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed_),
-                          reinterpret_cast<PVOID>(static_cast<std::intptr_t>(speed_)), SPIF_UPDATEINIFILE);
-    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines_, nullptr, SPIF_UPDATEINIFILE);
-  }
-
  private:
-  int speed_ = 10;
-  UINT lines_ = 3;
+  testing::MouseSettingsGuard restore_;
 };
 
 TEST_F(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
   testing::TempDir dir;
   CopyDemo(dir.path());
-  DemoProcess demo;
+  Process demo;
   ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
-  HWND companion = demo.WaitForCompanion();
+  HWND companion = WaitForCompanion(demo);
   ASSERT_NE(companion, nullptr) << "no companion window";
 
   // The settings pushed at start-up reach the mouse and the list.
@@ -142,9 +99,9 @@ TEST_F(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgr
   ASSERT_NE(current, std::string::npos);
   config.replace(current, 11, "CurConfig=4");
   testing::WriteBytes(dir.path() / "config.ini", config);
-  DemoProcess demo;
+  Process demo;
   ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
-  HWND companion = demo.WaitForCompanion();
+  HWND companion = WaitForCompanion(demo);
   ASSERT_NE(companion, nullptr) << "no companion window";
 
   // The first button whose device function is 0 (served by the program).
@@ -185,7 +142,7 @@ TEST_F(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
   ScopedEnvironment seconds(L"ZLV_DEMO_SECONDS", L"1");
   ScopedEnvironment screenshot(L"ZLV_DEMO_SCREENSHOT", screen.wstring());
   ScopedEnvironment mainScreenshot(L"ZLV_DEMO_MAIN_SCREENSHOT", main.wstring());
-  DemoProcess demo;
+  Process demo;
   ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
   EXPECT_EQ(demo.WaitForExit(15000), 0u);
   for (const fs::path& picture : {screen, main}) {

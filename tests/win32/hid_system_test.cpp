@@ -19,14 +19,12 @@
 #include "base/text_win32.h"
 #include "device/device_link.h"
 #include "device/hid_transport_win32.h"
+#include "tests/support/windows_support.h"
 
 namespace zlv {
 namespace {
 
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using testing::RunningUnderWine;
 
 // Passes every call on to the Windows HID system and counts what it did.
 class CountingHidSystem final : public HidSystem {

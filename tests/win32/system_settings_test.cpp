@@ -8,16 +8,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/support/windows_support.h"
+
 namespace zlv {
 namespace {
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 // The value as the user's profile stores it (REG_SZ decimal text).
 std::wstring ProfileValue(const wchar_t* key, const wchar_t* name) {
@@ -28,15 +27,6 @@ std::wstring ProfileValue(const wchar_t* key, const wchar_t* name) {
     return L"<missing>";
   }
   return buffer;
-}
-
-// Sets the pointer speed in both the documented argument (pvParam, read by
-// Windows) and uiParam (read by Wine 8), so the original value comes back on
-// either system.
-void RestorePointerSpeed(int speed) {
-  SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed),
-                        reinterpret_cast<PVOID>(static_cast<std::intptr_t>(speed)),
-                        SPIF_UPDATEINIFILE);
 }
 
 // A hidden top-level window that notes the WM_SETTINGCHANGE broadcasts it gets.
@@ -87,11 +77,8 @@ class Win32SystemSettingsTest : public ::testing::Test {
     ASSERT_TRUE(original_speed_.has_value());
     ASSERT_TRUE(original_lines_.has_value());
   }
-  void TearDown() override {
-    if (original_speed_) RestorePointerSpeed(*original_speed_);
-    if (original_lines_) settings_.SetWheelScrollLines(*original_lines_);
-  }
 
+  testing::MouseSettingsGuard restore_;
   Win32SystemSettings settings_;
   std::optional<int> original_speed_;
   std::optional<int> original_lines_;
@@ -123,12 +110,73 @@ TEST_F(Win32SystemSettingsTest, PointerSpeedIsSetAndAnnounced) {
 
   EXPECT_THAT(watcher.actions(), ::testing::Contains(WPARAM{SPI_SETMOUSESPEED}))
       << "running programs were not told about the new speed";
-  if (RunningUnderWine()) {
+  if (testing::RunningUnderWine()) {
     // Wine 8 reads the speed from uiParam and stores 0 for the documented
-    // call, so the value that comes back says nothing about this code.
+    // call, so the value that comes back says nothing about this code; the
+    // arguments themselves are checked below, at the system call.
     return;
   }
   EXPECT_EQ(settings_.PointerSpeed(), target);
+}
+
+// What each operation hands SystemParametersInfoW, recorded instead of
+// carried out. A read answers with `answer`, or fails when it is empty.
+struct ParametersCall {
+  UINT action;
+  UINT uiParam;
+  std::intptr_t pvParam;  // the pointer argument itself; 0 for a read's buffer
+  UINT flags;
+  friend bool operator==(const ParametersCall&, const ParametersCall&) = default;
+};
+std::vector<ParametersCall> g_calls;
+std::optional<int> g_answer;
+
+BOOL WINAPI RecordParametersCall(UINT action, UINT uiParam, PVOID pvParam, UINT flags) {
+  const bool read = action == SPI_GETMOUSESPEED || action == SPI_GETWHEELSCROLLLINES;
+  g_calls.push_back({action, uiParam, read ? 0 : reinterpret_cast<std::intptr_t>(pvParam), flags});
+  if (!read) return TRUE;
+  if (!g_answer) return FALSE;
+  if (action == SPI_GETMOUSESPEED) *static_cast<int*>(pvParam) = *g_answer;
+  if (action == SPI_GETWHEELSCROLLLINES) *static_cast<UINT*>(pvParam) = static_cast<UINT>(*g_answer);
+  return TRUE;
+}
+
+TEST(Win32SystemSettingsCalls, ValuesTravelInTheArgumentsWindowsReads) {
+  Win32SystemSettings settings(&RecordParametersCall);
+  constexpr UINT kStoreAndAnnounce = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    ParametersCall expected;
+  };
+  const Case cases[] = {
+      // The speed is the pointer argument itself, not a value behind it.
+      {"speed 17", [&] { settings.SetPointerSpeed(17); }, {SPI_SETMOUSESPEED, 0, 17, kStoreAndAnnounce}},
+      {"speed 10", [&] { settings.SetPointerSpeed(10); }, {SPI_SETMOUSESPEED, 0, 10, kStoreAndAnnounce}},
+      {"speed 1", [&] { settings.SetPointerSpeed(1); }, {SPI_SETMOUSESPEED, 0, 1, kStoreAndAnnounce}},
+      // The lines travel in the integer argument and are stored, not announced.
+      {"lines 7", [&] { settings.SetWheelScrollLines(7); },
+       {SPI_SETWHEELSCROLLLINES, 7, 0, SPIF_UPDATEINIFILE}},
+      {"lines 0", [&] { settings.SetWheelScrollLines(0); },
+       {SPI_SETWHEELSCROLLLINES, 0, 0, SPIF_UPDATEINIFILE}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_calls.clear();
+    c.act();
+    EXPECT_THAT(g_calls, ::testing::ElementsAre(c.expected));
+  }
+}
+
+TEST(Win32SystemSettingsCalls, ReadsGiveTheSystemsAnswerOrNothingWhenItFails) {
+  Win32SystemSettings settings(&RecordParametersCall);
+  g_answer = 13;
+  EXPECT_EQ(settings.PointerSpeed(), 13);
+  EXPECT_EQ(settings.WheelScrollLines(), 13);
+  g_answer.reset();
+  EXPECT_EQ(settings.PointerSpeed(), std::nullopt);
+  EXPECT_EQ(settings.WheelScrollLines(), std::nullopt);
+  g_calls.clear();
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Owner-drawn menus: conversion of a menu and its submenus, items drawn into
 // a bitmap and read back pixel by pixel, item sizes, language switches, and
 // the requests a real popup menu sends its owner.
-#include "ui/zlv_menu_win32.h"
+#include "wingui/zlv_menu_win32.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,7 +12,7 @@
 
 #include "base/text_win32.h"
 
-namespace zlv::ui {
+namespace zlv::win {
 namespace {
 
 // Builds the English context menu as the resource lays it out.
@@ -124,7 +124,7 @@ TEST(ZlvMenuConversion, LanguageSwitchReplacesTheMenuAndRewritesTheTable) {
 
   // A resource that does not exist leaves the menu held alone.
   HMENU held = menu.Handle();
-  EXPECT_FALSE(menu.Load(GetModuleHandleW(nullptr), 60001));
+  EXPECT_FALSE(menu.Load(60001));
   EXPECT_EQ(menu.Handle(), held);
   EXPECT_EQ(menu.UsedCount(), 3);
 }
@@ -243,9 +243,11 @@ TEST_F(ZlvMenuDrawing, PlainItemIsTealWithWhiteTextStartingTenPixelsIn) {
 
 TEST_F(ZlvMenuDrawing, HighlightedItemHasAnOutlineAndAGradientRowByRow) {
   Canvas canvas(140, 40);
-  // The menu's context draws the outline with its current pen and brush.
-  SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
-  SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
+  // Whatever pen and brush the context holds, the outline is black.
+  HPEN red = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+  HGDIOBJ oldPen = SelectObject(canvas.dc(), red);
+  HGDIOBJ oldBrush = SelectObject(canvas.dc(), green);
   DRAWITEMSTRUCT d = DrawRequest(canvas.dc(), Delete(), RECT{5, 10, 125, 30}, true);
   menu_.DrawItem(d);
 
@@ -266,8 +268,13 @@ TEST_F(ZlvMenuDrawing, HighlightedItemHasAnOutlineAndAGradientRowByRow) {
   }
   EXPECT_EQ(canvas.At(4, 15), Canvas::kMarker);
   EXPECT_EQ(canvas.At(125, 15), Canvas::kMarker);
-  // The pen selected before is selected again.
-  EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  // The pen and brush selected before are selected again.
+  EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_PEN), red);
+  EXPECT_EQ(GetCurrentObject(canvas.dc(), OBJ_BRUSH), green);
+  SelectObject(canvas.dc(), oldPen);
+  SelectObject(canvas.dc(), oldBrush);
+  DeleteObject(red);
+  DeleteObject(green);
 }
 
 TEST_F(ZlvMenuDrawing, RequestsForOtherThingsLeaveTheContextAlone) {
@@ -359,4 +366,4 @@ TEST(ZlvMenuTracking, PopupItemsAreMeasuredAndDrawnThroughTheOwner) {
 }
 
 }  // namespace
-}  // namespace zlv::ui
+}  // namespace zlv::win

@@ -1,30 +1,21 @@
 // The program's owner-drawn popup menus (the event list's context menu and the
 // tray menu): a loaded menu whose items, submenus included, are converted to
-// owner-drawn items and drawn as planned in ui/zlv_menu_draw.h.
+// owner-drawn items and drawn as planned in ui/zlv_menu_draw.h. The object
+// owns the menu it holds and destroys it unless it was detached.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "base/text.h"
 
-namespace zlv::ui {
+namespace zlv::win {
 
-// Menu resources: the context menu and the tray menu in each language. The
-// popup shown is the one under the first top-level item.
-inline constexpr UINT kContextMenuEnglish = 154;
-inline constexpr UINT kContextMenuChinese = 161;
-inline constexpr UINT kTrayMenuEnglish = 157;
-inline constexpr UINT kTrayMenuChinese = 162;
-
-inline constexpr UINT ContextMenuResource(bool english) {
-  return english ? kContextMenuEnglish : kContextMenuChinese;
-}
-inline constexpr UINT TrayMenuResource(bool english) {
-  return english ? kTrayMenuEnglish : kTrayMenuChinese;
-}
+// The caption of a menu item by position (empty for none), for any menu.
+std::wstring MenuItemText(HMENU menu, int position);
 
 class CZlvMenu {
  public:
@@ -40,9 +31,9 @@ class CZlvMenu {
   CZlvMenu(const CZlvMenu&) = delete;
   CZlvMenu& operator=(const CZlvMenu&) = delete;
 
-  // Loads a menu resource, replaces the menu held (which is destroyed) and
-  // converts it. On failure the menu held stays as it was.
-  bool Load(HINSTANCE instance, UINT resourceId);
+  // Loads a menu resource of ResourceModule(), replaces the menu held (which
+  // is destroyed) and converts it. On failure the menu held stays as it was.
+  bool Load(UINT resourceId);
   // Takes ownership of a menu made elsewhere, replacing (and destroying) the
   // one held, and converts it.
   void Adopt(HMENU menu);
@@ -79,4 +70,4 @@ class CZlvMenu {
   int used_ = 0;
 };
 
-}  // namespace zlv::ui
+}  // namespace zlv::win

@@ -1,4 +1,4 @@
-#include "ui/zlv_menu_win32.h"
+#include "wingui/zlv_menu_win32.h"
 
 #include <algorithm>
 #include <string>
@@ -6,8 +6,14 @@
 
 #include "base/text_win32.h"
 #include "ui/zlv_menu_draw.h"
+#include "wingui/win_framework_win32.h"
 
-namespace zlv::ui {
+namespace zlv::win {
+
+using ui::MenuDrawStep;
+using ui::MenuItemSize;
+using ui::PixelRect;
+
 namespace {
 
 // Live menu objects, for checking item data before it is used as an entry.
@@ -17,29 +23,38 @@ std::vector<const CZlvMenu*>& LiveMenus() {
   return menus;
 }
 
-Text ItemCaption(HMENU menu, UINT position) {
-  MENUITEMINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = MIIM_STRING;
-  info.dwTypeData = nullptr;
-  if (!GetMenuItemInfoW(menu, position, TRUE, &info) || info.cch == 0) return Text();
-  std::wstring buffer(info.cch + 1, L'\0');
-  info.dwTypeData = buffer.data();
-  info.cch = static_cast<UINT>(buffer.size());
-  if (!GetMenuItemInfoW(menu, position, TRUE, &info)) return Text();
-  buffer.resize(info.cch);
-  return FromWide(buffer);
-}
-
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
   HBRUSH brush = CreateSolidBrush(colour);
   FillRect(dc, &rect, brush);
   DeleteObject(brush);
 }
 
+// A one-pixel frame just inside the rectangle, whatever pen and brush the
+// context holds.
+void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FrameRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
 RECT ToRect(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
+
+std::wstring MenuItemText(HMENU menu, int position) {
+  const UINT at = static_cast<UINT>(position);
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = nullptr;
+  if (!GetMenuItemInfoW(menu, at, TRUE, &info) || info.cch == 0) return std::wstring();
+  std::wstring buffer(info.cch + 1, L'\0');
+  info.dwTypeData = buffer.data();
+  info.cch = static_cast<UINT>(buffer.size());
+  if (!GetMenuItemInfoW(menu, at, TRUE, &info)) return std::wstring();
+  buffer.resize(info.cch);
+  return buffer;
+}
 
 CZlvMenu::CZlvMenu() { LiveMenus().push_back(this); }
 
@@ -49,8 +64,8 @@ CZlvMenu::~CZlvMenu() {
   if (menu_ != nullptr) DestroyMenu(menu_);
 }
 
-bool CZlvMenu::Load(HINSTANCE instance, UINT resourceId) {
-  HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(resourceId));
+bool CZlvMenu::Load(UINT resourceId) {
+  HMENU menu = LoadMenuW(ResourceModule(), MAKEINTRESOURCEW(resourceId));
   if (menu == nullptr) return false;
   Adopt(menu);
   return true;
@@ -87,7 +102,7 @@ void CZlvMenu::MakeOwnerDrawn(HMENU menu) {
   for (int position = 0; position < count; ++position) {
     const UINT pos = static_cast<UINT>(position);
     Entry& entry = NextEntry();
-    entry.text = ItemCaption(menu, pos);
+    entry.text = FromWide(MenuItemText(menu, position));
     HMENU submenu = GetSubMenu(menu, position);
     entry.id = submenu != nullptr ? -1 : static_cast<std::int32_t>(GetMenuItemID(menu, position));
 
@@ -124,23 +139,25 @@ void CZlvMenu::DrawItem(DRAWITEMSTRUCT& drawItem) {
   const RECT& r = drawItem.rcItem;
   const bool highlighted = (drawItem.itemState & ODS_SELECTED) != 0;
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColour = SetTextColor(dc, kMenuTextColour);
+  const COLORREF oldColour = GetTextColor(dc);
   const std::wstring text = ToWide(entry->text);
   for (const MenuDrawStep& step :
-       PlanMenuItem(PixelRect{r.left, r.top, r.right, r.bottom}, highlighted)) {
+       ui::PlanMenuItem(PixelRect{r.left, r.top, r.right, r.bottom}, highlighted)) {
     const RECT rect = ToRect(step.rect);
     switch (step.kind) {
       case MenuDrawStep::Kind::Fill:
         FillSolid(dc, rect, step.colour);
         break;
       case MenuDrawStep::Kind::Outline:
-        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+        FrameSolid(dc, rect, step.colour);
         break;
       case MenuDrawStep::Kind::Line: {
         HPEN pen = CreatePen(PS_SOLID, 1, step.colour);
         HGDIOBJ oldPen = SelectObject(dc, pen);
-        MoveToEx(dc, rect.left, rect.top, nullptr);
+        POINT oldPosition{};
+        MoveToEx(dc, rect.left, rect.top, &oldPosition);
         LineTo(dc, rect.right, rect.top);
+        MoveToEx(dc, oldPosition.x, oldPosition.y, nullptr);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
         break;
@@ -162,9 +179,9 @@ void CZlvMenu::MeasureItem(MEASUREITEMSTRUCT& measureItem) {
   if (measureItem.CtlType != ODT_MENU) return;
   const Entry* entry = FindEntry(measureItem.itemData);
   if (entry == nullptr) return;
-  const MenuItemSize size = MeasureMenuItem(entry->text);
+  const MenuItemSize size = ui::MeasureMenuItem(entry->text);
   measureItem.itemWidth = static_cast<UINT>(size.width);
   measureItem.itemHeight = static_cast<UINT>(size.height);
 }
 
-}  // namespace zlv::ui
+}  // namespace zlv::win
