@@ -2,15 +2,20 @@
 
 #include <dbt.h>
 
+#include <algorithm>
+#include <mutex>
 #include <utility>
 
 #include "app/key_filter.h"
+#include "app/restore_defaults.h"
+#include "app/settings_push.h"
 #include "base/message_box_win32.h"
 #include "app/shell_commands.h"
 #include "app/window_title.h"
 #include "base/clock.h"
 #include "base/file_store.h"
 #include "base/text_win32.h"
+#include "base/thread_priority_win32.h"
 #include "device/hid_system_win32.h"
 #include "device/hid_transport_win32.h"
 #include "device/system_settings_win32.h"
@@ -23,6 +28,19 @@ namespace zlv {
 namespace {
 // The timer that puts the keyboard hook in place again while recording.
 constexpr UINT_PTR kRehookTimer = 0x5A4C;
+
+// The advanced page's child controls.
+constexpr UINT kNameEditId = 10000;
+constexpr UINT kMacroListId = 10001;
+constexpr UINT kEventListId = 10002;
+constexpr UINT kRepeatEditId = 10004;
+constexpr int kFirstButtonField = 25;  // main entries 25..30: the buttons' function fields
+
+RECT ToRect(const ui::SkinRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+ui::PixelPoint PointOf(LPARAM lParam) {
+  return ui::PixelPoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
 }  // namespace
 
 // The services the core runs on: the program's own, or those the composition
@@ -41,7 +59,8 @@ struct CZLV_GMouseDlg::Platform {
                      ? dialog.composition_.makeTransport
                      : [](const DeviceLink& link) -> std::unique_ptr<HidTransport> {
                          return std::make_unique<Win32HidTransport>(link);
-                       }} {}
+                       },
+                 [] { RaiseCurrentThreadToHighestPriority(); }} {}
 
   Win32MessageBoxes ownMessages;
   Win32SystemSettings ownSystem;
@@ -63,10 +82,16 @@ CZLV_GMouseDlg::CZLV_GMouseDlg(Text exeDir, AppComposition composition)
 CZLV_GMouseDlg::~CZLV_GMouseDlg() {
   if (hook_) hook_->Uninstall();
   EndRun();
+  if (black_brush_ != nullptr) DeleteObject(black_brush_);
 }
 
 void CZLV_GMouseDlg::EndRun() {
+  StopLedPreview();
   if (core_) core_->StopThreads();
+}
+
+void CZLV_GMouseDlg::StopLedPreview() {
+  if (led_preview_) led_preview_->Stop();
 }
 
 std::int32_t CZLV_GMouseDlg::UiLanguage() const {
@@ -78,8 +103,25 @@ bool CZLV_GMouseDlg::OnInitDialog() {
   core_ = std::make_unique<AppCore>(platform_->services, exe_dir_);
   key_sink_ = std::make_unique<WindowKeyMessageSink>(hwnd());
   hook_ = std::make_unique<LowLevelKeyboardHook>(*key_sink_);
-  recorder_ = std::make_unique<MacroRecorder>(core_->macros.user, core_->macroState, event_list_,
-                                              *hook_, utc_clock_);
+  recorder_ = std::make_unique<MacroRecorder>(core_->macros, core_->macroState, event_list_, *hook_,
+                                              utc_clock_);
+  // The preview worker only asks for repaints; it never paints itself.
+  ui::LedPreview::Inputs preview;
+  preview.onColorPage = [this] { return page_.load() == ui::Page::kColor; };
+  preview.dpiLevel = [this] { return static_cast<std::int32_t>(core_->settings.profile.DpiLevel); };
+  preview.appliedLedMode = [this] { return core_->protocol.AppliedLedMode(); };
+  preview.invalidate = [window = hwnd()] { InvalidateRect(window, nullptr, FALSE); };
+  led_preview_ = std::make_unique<ui::LedPreview>(core_->platform.clock, std::move(preview));
+  FunctionMenuContext menus;
+  menus.exeDir = exe_dir_;
+  menus.settings = &core_->settings.profile;
+  menus.labels = &core_->functionLabels;
+  menus.userMacroNames = [this] { return UserMacroNames(); };
+  menus.english = [this] { return UiLanguage() == kUiEnglish; };
+  menus.warning = &core_->warning;
+  menus.choiceMade = [this] { Invalidate(); };
+  function_menus_ = std::make_unique<FunctionMenus>(std::move(menus));
+  black_brush_ = CreateSolidBrush(RGB(0, 0, 0));
   if (core_->Initialise(*this) && composition_.onMainWindowReady) {
     composition_.onMainWindowReady(hwnd());
   }
@@ -125,8 +167,8 @@ void CZLV_GMouseDlg::ApplyWindowShape(TextView maskPath) {
 
 void CZLV_GMouseDlg::LoadMenus(std::int32_t uiLanguage) {
   const bool english = uiLanguage == kUiEnglish;
-  context_menu_.Load(win::ResourceModule(), ui::ContextMenuResource(english));
-  tray_menu_.Load(win::ResourceModule(), ui::TrayMenuResource(english));
+  context_menu_.Load(english ? IDR_LIST_MENU_EN : IDR_LIST_MENU_CN);
+  tray_menu_.Load(english ? IDR_TRAY_MENU_EN : IDR_TRAY_MENU_CN);
 }
 
 NotifyTarget CZLV_GMouseDlg::NotificationTarget() {
@@ -139,7 +181,15 @@ void CZLV_GMouseDlg::RemoveTrayIcon() { tray_.Remove(hwnd(), icon_); }
 
 void CZLV_GMouseDlg::DestroyWindow() {
   if (hook_) hook_->Uninstall();
+  // The preview worker asks this window for repaints: it ends first.
+  StopLedPreview();
   win::Dialog::DestroyWindow();
+}
+
+void CZLV_GMouseDlg::OnDestroy() {
+  StopLedPreview();
+  if (function_menus_) function_menus_->Close();
+  if (core_) core_->functionMenuOpen = false;
 }
 
 void CZLV_GMouseDlg::Invalidate() {
@@ -232,20 +282,288 @@ bool CZLV_GMouseDlg::OnCommand(WORD id, WORD notifyCode, HWND control) {
   return win::Dialog::OnCommand(id, notifyCode, control);
 }
 
+// --- Painting ---
+
+const win::FaceSet& CZLV_GMouseDlg::FacesOf(ui::Page page) {
+  std::optional<win::FaceSet>& faces = faces_[static_cast<std::size_t>(page)];
+  if (!faces) faces = win::LoadPageFaces(exe_dir_, page);
+  return *faces;
+}
+
+std::vector<Text> CZLV_GMouseDlg::UserMacroNames() const {
+  std::vector<Text> names;
+  if (!core_) return names;
+  std::lock_guard lock(core_->macros.mutex);
+  const UserMacroTable& table = core_->macros.user;
+  const int count = std::clamp<int>(table.count, 0, static_cast<int>(table.slots.size()));
+  for (int i = 0; i < count; ++i) names.push_back(table.slots[static_cast<std::size_t>(i)].Name());
+  return names;
+}
+
+ui::PaintState CZLV_GMouseDlg::SnapshotPaintState() const {
+  ui::PaintState state;
+  state.page = page_.load();
+  state.hoverMain = hovers_.main;
+  state.hoverAdvanced = hovers_.advanced;
+  state.hoverColor = hovers_.color;
+  state.buttonHeld = button_held_;
+  if (!core_) return state;
+  state.currentProfile = core_->settings.CurrentProfile;
+  state.english = UiLanguage() == kUiEnglish;
+  ui::CopySettings(core_->settings.profile, state);
+  {
+    // The player reads the records beside us: copy what the page shows
+    // under the lock, briefly.
+    std::lock_guard lock(core_->macros.mutex);
+    const UserMacroTable& table = core_->macros.user;
+    const std::size_t names = std::min(state.userMacroNames.size(), table.slots.size());
+    for (std::size_t i = 0; i < names; ++i) state.userMacroNames[i] = table.slots[i].Name();
+    const int current = core_->macroState.current_macro;
+    state.currentMacroRepeats = current >= 0 && current < static_cast<int>(table.slots.size()) &&
+                                table.slots[static_cast<std::size_t>(current)].Mode() == 1;
+  }
+  state.recording = Recording();
+  state.downLines = core_->macroState.down_lines;
+  state.upLines = core_->macroState.up_lines;
+  state.dpiStageCodes = core_->protocol.DpiStageCodes();
+  state.appliedLedMode = core_->protocol.AppliedLedMode();
+  if (led_preview_) {
+    state.ledPreviewColor = led_preview_->Colour();
+    state.ledPreviewDark = led_preview_->Dark();
+  }
+  return state;
+}
+
 void CZLV_GMouseDlg::Paint(HDC dc, const RECT& client) {
-  const ui::SkinPicture face =
-      core_ ? ui::LoadSkinPicture(core_->SkinsDir + u"\\main_normal.jpg") : ui::SkinPicture();
-  if (face.Empty()) {
+  // A choice in the function menus closes them at the next paint.
+  if (function_menus_ && function_menus_->TakeChoiceDone()) {
+    function_menus_->Close();
+    if (core_) core_->functionMenuOpen = false;
+  }
+  if (IsIconic(hwnd())) {
+    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    return;
+  }
+  const ui::Page page = page_.load();
+  const win::FaceSet* faces = core_ ? &FacesOf(page) : nullptr;
+  if (faces == nullptr || faces->Get(ui::Face::kNormal).Empty()) {
     HBRUSH brush = CreateSolidBrush(RGB(24, 30, 38));
     FillRect(dc, &client, brush);
     DeleteObject(brush);
     return;
   }
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ previous = SelectObject(memory, face.Bitmap());
-  ui::CopyBand(dc, memory, 0, 0, face.Width(), face.Height());
-  SelectObject(memory, previous);
-  DeleteDC(memory);
+  const bool english = UiLanguage() == kUiEnglish;
+  if (!fonts_ || fonts_english_ != english) {
+    fonts_ = std::make_unique<win::SkinFonts>(english);
+    fonts_english_ = english;
+  }
+  const std::vector<ui::PaintStep> steps =
+      ui::PlanPage(core_->skin, core_->functionLabels, SnapshotPaintState());
+  const SIZE size = page_size_.cx > 0 && page_size_.cy > 0 ? page_size_ : faces->Size();
+  win::ComposeAndShow(dc, size, *faces, steps, *fonts_);
+}
+
+LRESULT CZLV_GMouseDlg::ColourChildControl(HDC dc) {
+  if (!control_font_) control_font_ = ui::SkinFont(dc, UiLanguage() == kUiEnglish);
+  if (control_font_) SelectObject(dc, control_font_.get());
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkColor(dc, RGB(0, 0, 0));
+  return reinterpret_cast<LRESULT>(black_brush_);
+}
+
+// --- Pointer ---
+
+void CZLV_GMouseDlg::InvalidatePage() {
+  // Children are invalidated too: the page is painted over the repeat edit,
+  // which must then draw itself again.
+  const HRGN region = page_.load() == ui::Page::kAdvanced ? repaint_region_.get() : nullptr;
+  RedrawWindow(hwnd(), nullptr, region, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CZLV_GMouseDlg::OnMouseMove(ui::PixelPoint point) {
+  if (!core_) return;
+  const ui::Hovers now = ui::HitAll(core_->skin, page_.load(), point);
+  if (now == hovers_) return;
+  hovers_ = now;
+  InvalidatePage();
+  UpdateWindow(hwnd());
+}
+
+void CZLV_GMouseDlg::OnLeftButtonDown(ui::PixelPoint point, LPARAM packedPoint) {
+  if (!core_) return;
+  if (hovers_.Any()) {
+    button_held_ = true;
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+  const ui::Page page = page_.load();
+  if (page == ui::Page::kMain && function_menus_ && function_menus_->IsOpen()) {
+    function_menus_->Close();
+    core_->functionMenuOpen = false;
+  }
+  CarryOutPress(ui::DecidePress(core_->skin, page, hovers_, point), packedPoint);
+}
+
+void CZLV_GMouseDlg::OnLeftButtonUp(LPARAM packedPoint) {
+  if (!core_) return;
+  button_held_ = false;
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  CarryOutRelease(ui::DecideRelease(hovers_), packedPoint);
+}
+
+void CZLV_GMouseDlg::CarryOutPress(const ui::PointerAction& action, LPARAM packedPoint) {
+  if (ui::ApplySettingsAction(core_->settings.profile, action)) return;  // repainted above
+  SettingsModel& settings = core_->settings;
+  switch (action.verb) {
+    case ui::PointerVerb::kDrag:
+      // The system moves the window with the pointer until the release.
+      PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, packedPoint);
+      return;
+    case ui::PointerVerb::kSaveProfile:
+      settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+      Invalidate();
+      return;
+    case ui::PointerVerb::kOpenFunctionMenu:
+      OpenFunctionMenu(action.value);
+      return;
+    case ui::PointerVerb::kGoToMain:
+      GoToPage(ui::Page::kMain);
+      return;
+    case ui::PointerVerb::kGoToAdvanced:
+      GoToPage(ui::Page::kAdvanced);
+      return;
+    case ui::PointerVerb::kGoToColor:
+      GoToPage(ui::Page::kColor);
+      return;
+    default:
+      // Profile and macro files, the macro list and recording are carried
+      // out by their own handlers.
+      return;
+  }
+}
+
+void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM packedPoint) {
+  SettingsModel& settings = core_->settings;
+  switch (action.verb) {
+    case ui::PointerVerb::kDropEditsAndHide:
+      hovers_.main = ui::kNoEntry;
+      settings.SaveDpiLevel(settings.ConfigPath, kAppliedSnapshot);
+      settings.LoadProfile(settings.ConfigPath, kAppliedSnapshot, false);
+      HideToTray();
+      Invalidate();
+      return;
+    case ui::PointerVerb::kApply:
+      PushAllSettings(settings, core_->protocol, core_->platform.system, [this] { Invalidate(); });
+      return;
+    case ui::PointerVerb::kChooseProfile:
+      settings.CurrentProfile = action.value;
+      settings.LoadProfile(settings.ConfigPath, action.value, false);
+      Invalidate();
+      return;
+    case ui::PointerVerb::kMinimise:
+      hovers_.main = ui::kNoEntry;
+      PostMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, packedPoint);
+      return;
+    case ui::PointerVerb::kCloseToTray:
+      hovers_.main = ui::kNoEntry;
+      HideToTray();
+      return;
+    case ui::PointerVerb::kRestoreDefaults: {
+      RestoreDefaultsContext context{settings,
+                                     core_->protocol,
+                                     core_->platform.system,
+                                     core_->platform.messages,
+                                     core_->macros.user,
+                                     core_->macroState,
+                                     MacroFileLocations{core_->ExeDir, core_->SkinsDir},
+                                     {},
+                                     [this] { Invalidate(); }};
+      if (page_.load() == ui::Page::kAdvanced) {
+        context.refresh_macro_list = [this] {
+          FillMacroList();
+          InvalidatePage();
+        };
+      }
+      RestoreDefaults(context);
+      return;
+    }
+    case ui::PointerVerb::kOpenWebPage:
+      core_->platform.launcher.OpenAddress(kWebAddress);
+      return;
+    default:
+      // The language entries show their pressed look; the switch itself
+      // belongs to the language handler.
+      return;
+  }
+}
+
+void CZLV_GMouseDlg::OpenFunctionMenu(int button) {
+  if (!function_menus_ || button < 0 || button >= kButtonCount) return;
+  const ui::SkinEntry& field = core_->skin.MainEntries[static_cast<std::size_t>(kFirstButtonField + button)];
+  RECT window{};
+  GetWindowRect(hwnd(), &window);
+  const POINT corner{window.left + field.x, window.top + field.y + field.height};
+  if (function_menus_->Open(hwnd(), button, corner)) core_->functionMenuOpen = true;
+}
+
+// --- Pages ---
+
+void CZLV_GMouseDlg::GoToPage(ui::Page page) {
+  const ui::Page from = page_.load();
+  if (page == from) return;
+  page_.store(page);
+  if (from == ui::Page::kAdvanced) DestroyAdvancedControls();
+  if (from == ui::Page::kColor) StopLedPreview();
+  if (page == ui::Page::kAdvanced) {
+    InvalidatePage();
+    CreateAdvancedControls();
+    UpdateWindow(hwnd());
+    FillMacroList();
+    UpdateWindow(hwnd());
+    return;
+  }
+  if (page == ui::Page::kColor && led_preview_) led_preview_->Start();
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+void CZLV_GMouseDlg::CreateAdvancedControls() {
+  const ui::SkinLayout& skin = core_->skin;
+  constexpr DWORD kEditStyle = WS_VISIBLE | ES_CENTER | ES_WANTRETURN;
+  constexpr DWORD kListStyle = WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY;
+  repeat_edit_.Create(kEditStyle, ToRect(skin.RepeatEditRect), hwnd(), kRepeatEditId);
+  name_edit_.Create(kEditStyle, ToRect(skin.NameEditRect), hwnd(), kNameEditId);
+  macro_list_.Create(kListStyle, ToRect(skin.MacroListRect), hwnd(), kMacroListId);
+  event_list_box_.Create(kListStyle, ToRect(skin.EventListRect), hwnd(), kEventListId);
+  if (!control_font_) control_font_ = ui::SkinFont(nullptr, UiLanguage() == kUiEnglish);
+  for (HWND control : {repeat_edit_.hwnd(), name_edit_.hwnd(), macro_list_.hwnd(), event_list_box_.hwnd()}) {
+    if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(control_font_.get()), FALSE);
+  }
+}
+
+void CZLV_GMouseDlg::DestroyAdvancedControls() {
+  repeat_edit_.DestroyWindow();
+  name_edit_.DestroyWindow();
+  macro_list_.DestroyWindow();
+  event_list_box_.DestroyWindow();
+}
+
+void CZLV_GMouseDlg::FillMacroList() {
+  if (macro_list_.hwnd() == nullptr) return;
+  macro_list_.ResetContent();
+  for (const Text& name : UserMacroNames()) macro_list_.AddString(ToWide(name));
+  macro_list_.SetCurSel(core_->macroState.current_macro);
+}
+
+HWND CZLV_GMouseDlg::AdvancedControl(UINT id) const {
+  switch (id) {
+    case kRepeatEditId: return repeat_edit_.hwnd();
+    case kNameEditId: return name_edit_.hwnd();
+    case kMacroListId: return macro_list_.hwnd();
+    case kEventListId: return event_list_box_.hwnd();
+    default: return nullptr;
+  }
 }
 
 bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -257,6 +575,20 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_ERASEBKGND:
       // Everything is drawn by the paint handler.
       result = 1;
+      return true;
+    case WM_MOUSEMOVE:
+      OnMouseMove(PointOf(lParam));
+      return false;  // then the default processing
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(PointOf(lParam), lParam);
+      return false;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp(lParam);
+      return false;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (GetParent(reinterpret_cast<HWND>(lParam)) != hwnd()) return false;
+      result = ColourChildControl(reinterpret_cast<HDC>(wParam));
       return true;
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -325,9 +657,10 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       return false;
     case WM_TIMER:
       if (wParam == kRehookTimer) {
-        // A hook that Windows dropped is gone without notice: renew it.
-        if (Recording() && hook_) {
-          hook_->Renew();
+        // A hook that Windows dropped is gone without notice: renew it,
+        // through the recorder, which removes it when the recording stops.
+        if (Recording()) {
+          recorder_->RenewHook();
         } else {
           KillTimer(hwnd(), kRehookTimer);
         }

@@ -11,20 +11,29 @@
 
 #include <windows.h>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "app/app_core.h"
+#include "app/function_menus_win32.h"
 #include "app/gmouse_app_win32.h"
 #include "app/tray_icon_win32.h"
 #include "wingui/win_framework_win32.h"
+#include "wingui/zlv_menu_win32.h"
 #include "base/text.h"
 #include "macro/keyboard_hook_win32.h"
 #include "macro/macro_recorder.h"
 #include "macro/utc_clock_win32.h"
+#include "ui/led_preview.h"
+#include "ui/main_paint.h"
+#include "ui/main_pointer.h"
 #include "ui/picture_win32.h"
-#include "ui/zlv_menu_win32.h"
+#include "wingui/skin_painter_win32.h"
 
 namespace zlv {
 
@@ -56,7 +65,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void EndRun();
 
   // Recorder, context menu, then the key filter (Escape and Enter key-downs
-  // and every message with first parameter 0x79 are swallowed).
+  // and every message with first parameter 0x79 are swallowed). Only the
+  // messages of this window and its child controls come here: the about box
+  // and other popups keep their own Escape and Enter.
   bool PreTranslateMessage(MSG& msg) override;
 
   // The record control's action: starts or stops recording into the macro
@@ -74,14 +85,28 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   // Null before the initialisation.
   AppCore* core() { return core_.get(); }
   const TrayIcon& trayIcon() const { return tray_; }
-  ui::CZlvMenu& trayMenu() { return tray_menu_; }
-  ui::CZlvMenu& contextMenu() { return context_menu_; }
+  win::CZlvMenu& trayMenu() { return tray_menu_; }
+  win::CZlvMenu& contextMenu() { return context_menu_; }
   // The size of the mask picture: every page is drawn at this size.
   SIZE PageSize() const { return page_size_; }
   // The page without the name edit, event list and macro list: the advanced
   // page repaints through it so the three controls are left alone.
   HRGN RepaintRegion() const { return repaint_region_.get(); }
   const EventListModel& eventList() const { return event_list_; }
+
+  // --- The skinned pages and the pointer ---
+  // The address main entry 19 opens.
+  static constexpr char16_t kWebAddress[] = u"https://www.zelvan.example/";
+  ui::Page page() const { return page_.load(); }
+  const ui::Hovers& hovers() const { return hovers_; }
+  bool buttonHeld() const { return button_held_; }
+  // Null before the initialisation.
+  const ui::LedPreview* ledPreview() const { return led_preview_.get(); }
+  FunctionMenus* functionMenus() { return function_menus_.get(); }
+  // The advanced page's child controls (windows only while that page shows).
+  HWND AdvancedControl(UINT id) const;
+  // What the next paint draws, copied on the window thread.
+  ui::PaintState SnapshotPaintState() const;
 
   // --- MainWindowHost ---
   // A separator and "&About ZLV_GMouse..." (id 0x10) at the end of the system menu.
@@ -102,14 +127,15 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   bool OnInitDialog() override;
   bool OnCommand(WORD id, WORD notifyCode, HWND control) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  void OnDestroy() override;
 
   // The recorder's step of the pre-translation.
   virtual RecorderVerdict PreTranslateRecorder(MSG& msg);
   // A right-button release over the event list on the advanced page.
   virtual bool PreTranslateContextMenu(MSG&) { return false; }
 
-  // Paints the client area: the main page's normal picture at (0, 0), cut by
-  // the window's shape.
+  // Paints the client area: the current page composed from its pictures,
+  // states and texts, or the icon while minimised.
   virtual void Paint(HDC dc, const RECT& client);
 
  private:
@@ -119,17 +145,52 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void HideToTray();
   void OpenTrayMenu();
 
+  // Pointer handlers; points are client coordinates.
+  void OnMouseMove(ui::PixelPoint point);
+  void OnLeftButtonDown(ui::PixelPoint point, LPARAM packedPoint);
+  void OnLeftButtonUp(LPARAM packedPoint);
+  void CarryOutPress(const ui::PointerAction& action, LPARAM packedPoint);
+  void CarryOutRelease(const ui::PointerAction& action, LPARAM packedPoint);
+  void GoToPage(ui::Page page);
+  void CreateAdvancedControls();
+  void DestroyAdvancedControls();
+  void FillMacroList();
+  std::vector<Text> UserMacroNames() const;
+  void OpenFunctionMenu(int button);
+  // Whole window, or the repaint region on the advanced page.
+  void InvalidatePage();
+  const win::FaceSet& FacesOf(ui::Page page);
+  LRESULT ColourChildControl(HDC dc);
+  void StopLedPreview();
+
   Text exe_dir_;
   AppComposition composition_;
   HICON icon_ = nullptr;
   ui::GdiplusSession gdiplus_;
   std::unique_ptr<Platform> platform_;
   std::unique_ptr<AppCore> core_;
-  ui::CZlvMenu context_menu_;
-  ui::CZlvMenu tray_menu_;
+  win::CZlvMenu context_menu_;
+  win::CZlvMenu tray_menu_;
   TrayIcon tray_;
   SIZE page_size_{0, 0};
   ui::UniqueRegion repaint_region_;
+
+  // The skinned pages: the pictures of each page decoded once, the fonts of
+  // the language, the page shown and the pointer state.
+  std::array<std::optional<win::FaceSet>, 3> faces_;
+  std::unique_ptr<win::SkinFonts> fonts_;
+  bool fonts_english_ = true;
+  std::atomic<ui::Page> page_{ui::Page::kMain};  // read by the LED preview
+  ui::Hovers hovers_;
+  bool button_held_ = false;
+  std::unique_ptr<ui::LedPreview> led_preview_;
+  std::unique_ptr<FunctionMenus> function_menus_;
+  win::Edit repeat_edit_;
+  win::Edit name_edit_;
+  win::ListBox macro_list_;
+  win::ListBox event_list_box_;
+  ui::UniqueFont control_font_;
+  HBRUSH black_brush_ = nullptr;
 
   // Macro recording: the hook posts every keystroke to this window's handle.
   EventListModel event_list_;

@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,9 +26,11 @@
 #include "sim/virtual_hid_system.h"
 #include "sim/virtual_mouse.h"
 #include "resources/resource_ids.h"
+#include "tests/support/fakes.h"
 #include "tests/support/test_support.h"
 #include "tests/win32/program_image_win32.h"
 #include "ui/picture_win32.h"
+#include "wingui/zlv_menu_win32.h"
 
 namespace zlv {
 namespace {
@@ -38,6 +42,9 @@ using ::testing::ElementsAre;
 // posted before it has passed the loop.
 constexpr UINT kProbe = WM_APP + 7;
 
+using testing::NoLauncher;
+using testing::RecordingMessages;
+
 class ProgramResources : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -45,17 +52,6 @@ class ProgramResources : public ::testing::Test {
     win::SetResourceModule(testing::ProgramImage());
   }
   void TearDown() override { win::SetResourceModule(nullptr); }
-};
-
-class RecordingMessages final : public MessageBoxes {
- public:
-  void Show(TextView text) override { shown.emplace_back(text); }
-  std::vector<Text> shown;
-};
-
-class NoLaunch final : public ProgramLauncher {
- public:
-  bool Launch(TextView) override { return false; }
 };
 
 // The main window with a script that runs once it is up (posted by the
@@ -98,6 +94,39 @@ void ExitDriver(HWND hwnd) { Command(hwnd, ID_EN_EXIT_DRIVER); }
 bool TrayIconExists(HWND hwnd, HICON icon) {
   NOTIFYICONDATAW record = TrayIconRecord(hwnd, icon, u"probe");
   return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+// Pumps messages the way the window's own loop does until `done` holds, for
+// at most `timeoutMs`. False on the timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    MSG waiting;
+    if (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!win::PumpMessage()) return false;
+      continue;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
+                              QS_ALLINPUT);
+  }
+  return true;
+}
+
+// Presses and releases each key through the system's input queue, as a user would.
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT down{};
+    down.type = INPUT_KEYBOARD;
+    down.ki.wVk = key;
+    INPUT up = down;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(down);
+    inputs.push_back(up);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 class MainDialogTest : public ProgramResources {
@@ -163,7 +192,7 @@ class MainDialogTest : public ProgramResources {
   std::unique_ptr<VirtualHidSystem> hid_;
   RecordingMessages messages_;
   RecordingSystemSettings system_;
-  NoLaunch launcher_;
+  NoLauncher launcher_;
 };
 
 TEST_F(MainDialogTest, StartsUpToTheTrayIconThenExitDriverEnds) {
@@ -256,7 +285,7 @@ TEST_F(MainDialogTest, TitleTrayTipAndTrayMenuFollowTheLanguage) {
     std::vector<std::wstring> items;
     Run(dialog, [&](ScriptedMainDialog& d) {
       title = win::WindowText(d.hwnd());
-      const ui::CZlvMenu& menu = d.trayMenu();
+      const win::CZlvMenu& menu = d.trayMenu();
       for (int i = 0; i < menu.UsedCount(); ++i) items.push_back(ToWide(menu.EntryAt(i).text));
       Command(d.hwnd(), c.language == 1 ? ID_EN_EXIT_DRIVER : ID_CN_EXIT_DRIVER);
     });
@@ -400,7 +429,7 @@ TEST_F(MainDialogTest, EraseDragIconAndSystemMenu) {
     bigIcon = SendMessageW(w, WM_GETICON, ICON_BIG, 0);
     HMENU systemMenu = GetSystemMenu(w, FALSE);
     const int count = GetMenuItemCount(systemMenu);
-    lastItem = win::Menu::ItemText(systemMenu, count - 1);
+    lastItem = win::MenuItemText(systemMenu, count - 1);
     lastId = GetMenuItemID(systemMenu, count - 1);
     separatorType = GetMenuState(systemMenu, static_cast<UINT>(count - 2), MF_BYPOSITION);
     ExitDriver(w);
@@ -451,33 +480,136 @@ TEST_F(MainDialogTest, AboutBoxRunsModallyFromTheSystemMenu) {
   EXPECT_TRUE(aliveAfter);  // OK closed the box, not the program
 }
 
-TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
+TEST_F(MainDialogTest, EscapeAndEnterCloseTheAboutBoxButNotTheMainWindow) {
   ScriptedMainDialog dialog(ExeDir(), Composition());
-  bool menuWasOpen = false;
-  int drawsWhileOpen = 0, measuresWhileOpen = 0;
+  struct Case {
+    const char* what;
+    WORD key;
+  };
+  const Case cases[] = {{"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}};
+  std::vector<std::string> failures;
+  bool mainKeysCame = false, aliveAfterKeys = false;
+  std::vector<UINT> mainKeys;
   Run(dialog, [&](ScriptedMainDialog& d) {
     g_main = d.hwnd();
+    for (const Case& c : cases) {
+      UINT_PTR timer = 0;
+      int ticks = 0;
+      bool pressed = false;
+      g_on_timer = [&] {
+        HWND about = GetLastActivePopup(g_main);
+        const bool up = about != g_main && about != nullptr && IsWindowVisible(about);
+        if (!pressed && up && GetForegroundWindow() == about) {
+          PressKeys({c.key});
+          pressed = true;
+        }
+        if (++ticks < 200) return;
+        // Not closed by the key within ten seconds: close it so the test goes on.
+        KillTimer(nullptr, timer);
+        failures.push_back(std::string(c.what) + (pressed ? ": the key did not close the about box"
+                                                         : ": the about box never became active"));
+        if (up) PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      };
+      timer = SetTimer(nullptr, 0, 50, RunTimerScript);
+      SendMessageW(g_main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);  // returns once the box is closed
+      KillTimer(nullptr, timer);
+      g_on_timer = nullptr;
+    }
+    // The same keys at the main window itself are swallowed, key-downs and
+    // F10 alike; only the releases of Escape and Enter reach it.
+    SetForegroundWindow(g_main);
+    SetFocus(g_main);
+    PumpUntil([] { return false; }, 300);  // the release of the key that closed the box
+    d.dispatched_keys.clear();
+    PressKeys({VK_ESCAPE, VK_RETURN, VK_F10});
+    mainKeysCame = PumpUntil([&] {
+      return std::count(d.dispatched_keys.begin(), d.dispatched_keys.end(), WM_KEYUP) >= 2;
+    });
+    PumpUntil([] { return false; }, 200);  // anything still on its way
+    mainKeys = d.dispatched_keys;
+    aliveAfterKeys = IsWindow(g_main) && IsWindowVisible(g_main);
+    ExitDriver(g_main);
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_TRUE(mainKeysCame);
+  EXPECT_THAT(mainKeys, ElementsAre(WM_KEYUP, WM_KEYUP));
+  EXPECT_TRUE(aliveAfterKeys);
+  EXPECT_EQ(LastCommand(), 0x20);  // ended through Exit Driver, not by a key
+}
+
+TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  // Each right click on the icon opens the menu; once its items are drawn,
+  // keys choose an item the way a user would.
+  struct Choice {
+    const char* what;
+    std::vector<WORD> keys;
+  };
+  const Choice choices[] = {
+      {"Show Window", {VK_DOWN, VK_RETURN}},
+      {"Exit Driver", {VK_DOWN, VK_DOWN, VK_RETURN}},
+  };
+  std::size_t choice = 0;
+  int drawsWhileOpen = 0, measuresWhileOpen = 0;
+  bool shownByMenu = false, hiddenBefore = false;
+  std::vector<std::string> failures;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    g_main = d.hwnd();
+    if (choice == 0) {
+      // Hidden in the tray, so "Show Window" has something to do.
+      SendMessageW(g_main, WM_CLOSE, 0, 0);
+      hiddenBefore = !IsWindowVisible(g_main);
+    } else if (choice == 1) {
+      shownByMenu = IsWindowVisible(g_main) && !IsIconic(g_main);
+    } else {
+      failures.push_back("Exit Driver did not end the program");
+      ExitDriver(g_main);
+      return;
+    }
     UINT_PTR timer = 0;
     int ticks = 0;
+    bool pressed = false;
+    const Choice& c = choices[choice];
     g_on_timer = [&] {
-      // Wait for the items to be drawn, then close the menu without a command.
-      if (++ticks < 20 && d.draw_items == 0) return;
+      if (!pressed && d.draw_items > 0) {
+        drawsWhileOpen = d.draw_items;
+        measuresWhileOpen = d.measure_items;
+        std::vector<INPUT> inputs;
+        for (WORD key : c.keys) {
+          INPUT in{};
+          in.type = INPUT_KEYBOARD;
+          in.ki.wVk = key;
+          inputs.push_back(in);
+          in.ki.dwFlags = KEYEVENTF_KEYUP;
+          inputs.push_back(in);
+        }
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        pressed = true;
+      }
+      if (++ticks < 200) return;
       KillTimer(nullptr, timer);
-      drawsWhileOpen = d.draw_items;
-      measuresWhileOpen = d.measure_items;
-      menuWasOpen = true;
+      failures.push_back(std::string(c.what) + ": the menu did not close");
       EndMenu();
     };
     timer = SetTimer(nullptr, 0, 50, RunTimerScript);
-    // A right click on the icon: the pop-up is tracked until it closes.
+    // A right click on the icon: the pop-up is tracked until it closes, and
+    // the chosen command is posted to the window.
     SendMessageW(g_main, WM_USER + 1, kTrayIconId, WM_RBUTTONUP);
+    KillTimer(nullptr, timer);
     g_on_timer = nullptr;
-    ExitDriver(g_main);
+    ++choice;
+    Post(g_main, kProbe);
   });
-  EXPECT_TRUE(menuWasOpen);
+  EXPECT_THAT(failures, ::testing::IsEmpty());
   EXPECT_GE(measuresWhileOpen, 2);
   EXPECT_GE(drawsWhileOpen, 2);
+  EXPECT_TRUE(hiddenBefore);
+  EXPECT_TRUE(shownByMenu);
+  // Exit Driver from the menu: icon gone, exit report, pointer speed 10.
   EXPECT_EQ(dialog.hwnd(), nullptr);
+  EXPECT_FALSE(dialog.trayIcon().Shown());
+  EXPECT_EQ(LastCommand(), 0x20);
+  EXPECT_EQ(system_.pointer_speed, 10);
 }
 
 TEST_F(MainDialogTest, WindowShapeIsTheMaskRule) {
@@ -546,9 +678,15 @@ TEST_F(MainDialogTest, PaintsTheMainPagePicture) {
 TEST_F(MainDialogTest, RecordingTakesKeysFromTheHookAndKeepsTheWindow) {
   ScriptedMainDialog dialog(ExeDir(), Composition());
   const std::vector<Text> names = {u"Macro 1"};
-  bool recordingAfterStart = false, aliveAfterEscape = false;
+  bool recordingAfterStart = false, aliveAfterEscape = false, hookedKeysCame = false;
   int recorded = 0;
   int probes = 0;
+  // The event list shows one "[↓] ..." or "[↑] ..." line per recorded event.
+  auto recordedEvents = [](const ScriptedMainDialog& d) {
+    const auto& lines = d.eventList().lines;
+    return std::count_if(lines.begin(), lines.end(),
+                         [](const Text& line) { return !line.empty() && line.front() == u'['; });
+  };
   Run(dialog, [&](ScriptedMainDialog& d) {
     HWND w = d.hwnd();
     if (++probes == 1) {
@@ -569,16 +707,15 @@ TEST_F(MainDialogTest, RecordingTakesKeysFromTheHookAndKeepsTheWindow) {
       Post(w, kProbe);
       return;
     }
-    if (probes < 5) {  // let the hooked keystrokes come round
-      Post(w, kProbe);
-      return;
-    }
+    // The hooked keystrokes come round through the hook and the queue.
+    hookedKeysCame = PumpUntil([&] { return recordedEvents(d) >= 6; });
     aliveAfterEscape = IsWindowVisible(w) != FALSE;
     d.ToggleRecording(names, 0);
     recorded = d.core()->macros.user.slots[0].Count();
     ExitDriver(w);
   });
   EXPECT_TRUE(recordingAfterStart);
+  EXPECT_TRUE(hookedKeysCame);
   EXPECT_TRUE(aliveAfterEscape);
   EXPECT_FALSE(dialog.Recording());
   EXPECT_EQ(recorded, 6);  // A, Escape and B, each pressed and released
@@ -659,28 +796,37 @@ TEST_F(FrameworkTest, SubclassedControlsSeeTheirMessages) {
   EXPECT_EQ(edit.hwnd(), nullptr);
 }
 
-TEST_F(FrameworkTest, OwnerDrawnItemsKeepIdsAndSubmenus) {
-  win::Menu menu;
+TEST_F(FrameworkTest, ContextMenuResourceBecomesOwnerDrawnKeepingIdsAndSubmenus) {
+  win::CZlvMenu menu;
   ASSERT_TRUE(menu.Load(IDR_LIST_MENU_EN));
-  HMENU popup = win::Menu::SubMenu(menu.handle(), 0);
+  HMENU popup = menu.Popup();
   ASSERT_NE(popup, nullptr);
-  static int marker = 0;
-  const ULONG_PTR data = reinterpret_cast<ULONG_PTR>(&marker);
-  HMENU forward = win::Menu::SubMenu(popup, 0);
-  ASSERT_TRUE(win::Menu::MakeItemOwnerDrawn(popup, 0, data));   // opens a submenu
-  ASSERT_TRUE(win::Menu::MakeItemOwnerDrawn(popup, 3, data));   // "Delete"
-  EXPECT_EQ(win::Menu::SubMenu(popup, 0), forward);
-  EXPECT_EQ(win::Menu::ItemId(popup, 0), -1);
-  EXPECT_EQ(win::Menu::ItemId(popup, 3), ID_EN_DELETE);
-  for (int position : {0, 3}) {
+  EXPECT_EQ(menu.UsedCount(), 23);
+  struct Item {
+    int position;
+    int id;  // -1: opens a submenu
+    const wchar_t* text;
+  };
+  const Item items[] = {{0, -1, L"Add Forward"},
+                        {1, -1, L"Add Backward"},
+                        {2, ID_EN_MODIFY_DELAY, L"Modify Delay"},
+                        {3, ID_EN_DELETE, L"Delete"}};
+  for (const Item& item : items) {
+    SCOPED_TRACE(item.position);
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = MIIM_FTYPE | MIIM_DATA;
-    ASSERT_TRUE(GetMenuItemInfoW(popup, static_cast<UINT>(position), TRUE, &info));
+    info.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID | MIIM_SUBMENU;
+    ASSERT_TRUE(GetMenuItemInfoW(popup, static_cast<UINT>(item.position), TRUE, &info));
     EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
-    EXPECT_EQ(info.dwItemData, data);
+    EXPECT_EQ(info.hSubMenu != nullptr, item.id == -1);
+    if (item.id != -1) {
+      EXPECT_EQ(info.wID, static_cast<UINT>(item.id));
+    }
+    const win::CZlvMenu::Entry* entry = win::CZlvMenu::FindEntry(info.dwItemData);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->id, item.id);
+    EXPECT_EQ(ToWide(entry->text), item.text);
   }
-  EXPECT_EQ(win::Menu::ItemText(popup, 2), L"Modify Delay");  // untouched item keeps its text
 }
 
 }  // namespace

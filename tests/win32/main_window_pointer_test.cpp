@@ -1,0 +1,490 @@
+// The main window under real pointer input: the test moves and clicks the
+// system's pointer with SendInput at the centres of skin entries (taken from
+// the loaded layout) while the window runs over the virtual mouse in this
+// process, then checks the settings, the mouse, config.ini, the window's
+// place and state, and the painted pixels.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/gmouse_dlg_win32.h"
+#include "app/shell_commands.h"
+#include "base/text_win32.h"
+#include "device/protocol.h"
+#include "device/system_settings.h"
+#include "resources/resource_ids.h"
+#include "sim/virtual_hid_system.h"
+#include "sim/virtual_mouse.h"
+#include "tests/support/fakes.h"
+#include "tests/support/test_support.h"
+#include "tests/support/windows_support.h"
+#include "tests/win32/program_image_win32.h"
+#include "ui/main_pointer.h"
+#include "ui/picture_win32.h"
+#include "wingui/win_framework_win32.h"
+
+namespace zlv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr UINT kProbe = WM_APP + 7;
+// Where the window is put for the tests: clear of Wine's tray window at the
+// screen's top-left corner.
+constexpr POINT kWindowPlace{200, 150};
+
+class RecordingLauncher final : public ProgramLauncher {
+ public:
+  bool Launch(TextView) override { return false; }
+  bool OpenAddress(TextView address) override {
+    opened.emplace_back(address);
+    return true;
+  }
+  std::vector<Text> opened;
+};
+
+class PointerDialog : public CZLV_GMouseDlg {
+ public:
+  using CZLV_GMouseDlg::CZLV_GMouseDlg;
+
+  int moves = 0, presses = 0, releases = 0;
+  std::function<void(PointerDialog&)> on_probe;
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == kProbe) {
+      if (on_probe) on_probe(*this);
+      return true;
+    }
+    const bool handled = CZLV_GMouseDlg::OnMessage(message, wParam, lParam, result);
+    if (message == WM_MOUSEMOVE) ++moves;
+    if (message == WM_LBUTTONDOWN) ++presses;
+    if (message == WM_LBUTTONUP) ++releases;
+    return handled;
+  }
+};
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    MSG waiting;
+    if (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!win::PumpMessage()) return false;
+      continue;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                              QS_ALLINPUT);
+  }
+  return true;
+}
+void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+// Pointer input through the system's input queue.
+void SendMouse(DWORD flags, POINT screen = {}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = MulDiv(screen.x, 65535, w - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, h - 1);
+  }
+  SendInput(1, &in, sizeof(INPUT));
+}
+void MoveTo(POINT screen) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen); }
+
+POINT Centre(const ui::SkinEntry& e) { return POINT{e.x + e.width / 2, e.y + e.height / 2}; }
+
+// Mean absolute difference of the colour components of `rect` in two pictures
+// of the same size (0..255).
+double MeanDifference(const ui::SkinPicture& a, const ui::SkinPicture& b, const ui::SkinEntry& rect) {
+  double sum = 0;
+  long count = 0;
+  for (int y = rect.y; y < rect.y + rect.height; ++y) {
+    for (int x = rect.x; x < rect.x + rect.width; ++x) {
+      const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(a.Width()) + static_cast<std::size_t>(x)) * 4;
+      const std::size_t bt = (static_cast<std::size_t>(y) * static_cast<std::size_t>(b.Width()) + static_cast<std::size_t>(x)) * 4;
+      for (int c = 0; c < 3; ++c) sum += std::abs(int{a.MutableBits()[at + c]} - int{b.MutableBits()[bt + c]});
+      count += 3;
+    }
+  }
+  return count == 0 ? 0 : sum / static_cast<double>(count);
+}
+
+// The client area as the window shows it.
+ui::SkinPicture Capture(HWND window, SIZE size) {
+  ui::SkinPicture picture = ui::SkinPicture::Blank(size.cx, size.cy);
+  HDC source = GetDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  BitBlt(memory, 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  GdiFlush();
+  return picture;
+}
+
+class MainWindowPointerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(testing::ProgramImage(), nullptr);
+    win::SetResourceModule(testing::ProgramImage());
+    const fs::path bin = testing::BinDir();
+    for (const char* file : {"config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
+      fs::copy_file(bin / file, dir_.path() / file);
+    }
+    fs::copy(bin / "skins", dir_.path() / "skins", fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(mouse_.ProtocolErrors().empty()) << mouse_.ProtocolErrors().front();
+    win::SetResourceModule(nullptr);
+  }
+
+  Text ExeDir() const { return FromWide(dir_.path().wstring()); }
+  std::wstring ConfigPath() const { return (dir_.path() / "config.ini").wstring(); }
+  std::wstring ConfigValue(const wchar_t* section, const wchar_t* key) const {
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(section, key, L"?", value, 64, ConfigPath().c_str());
+    return value;
+  }
+  void SetLanguage(int language) {
+    WritePrivateProfileStringW(L"Init", L"VER_SEL", std::to_wstring(language).c_str(), ConfigPath().c_str());
+  }
+
+  AppComposition Composition() {
+    hid_ = std::make_unique<VirtualHidSystem>(mouse_, VirtualHidSystem::Options{});
+    AppComposition composition;
+    composition.hid = hid_.get();
+    composition.makeTransport = [this](const DeviceLink& link) {
+      return std::make_unique<VirtualHidTransport>(link, *hid_);
+    };
+    composition.onMainWindowReady = [](HWND window) { PostMessageW(window, kProbe, 0, 0); };
+    composition.messages = &messages_;
+    composition.system = &system_;
+    composition.launcher = &launcher_;
+    return composition;
+  }
+
+  // Runs the window: placed, shown in front, then `script`; Exit Driver ends it.
+  void Run(PointerDialog& dialog, std::function<void(PointerDialog&)> script) {
+    dialog.on_probe = [script = std::move(script)](PointerDialog& d) {
+      SetWindowPos(d.hwnd(), HWND_TOPMOST, kWindowPlace.x, kWindowPlace.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+      SetForegroundWindow(d.hwnd());
+      PumpFor(100);
+      script(d);
+      PostMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ID_EN_EXIT_DRIVER, 0), 0);
+    };
+    dialog.DoModal();
+    dialog.EndRun();
+  }
+
+  // The screen point of a client point.
+  static POINT OnScreen(HWND window, POINT client) {
+    ClientToScreen(window, &client);
+    return client;
+  }
+  // Moves the pointer onto a client point and waits until the window has
+  // taken the move.
+  static bool Hover(PointerDialog& d, POINT client) {
+    const int before = d.moves;
+    MoveTo(OnScreen(d.hwnd(), client));
+    return PumpUntil([&] { return d.moves > before; }) && PumpUntil([] { return true; });
+  }
+  static bool Click(PointerDialog& d, POINT client) {
+    if (!Hover(d, client)) return false;
+    const int released = d.releases;
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    return PumpUntil([&] { return d.releases > released; });
+  }
+  static bool ClickMain(PointerDialog& d, int entry) {
+    const ui::SkinEntry& e = d.core()->skin.MainEntries[static_cast<std::size_t>(entry)];
+    if (e.width <= 0 || e.height <= 0) return false;
+    return Click(d, Centre(e));
+  }
+
+  testing::TempDir dir_;
+  SteadyClock clock_;
+  VirtualMouse mouse_{clock_};
+  std::unique_ptr<VirtualHidSystem> hid_;
+  testing::RecordingMessages messages_;
+  RecordingSystemSettings system_;
+  RecordingLauncher launcher_;
+  testing::MouseSettingsGuard mouse_settings_;
+};
+
+TEST_F(MainWindowPointerTest, EditsReachTheMouseOnApplyAndTheProfileOnSave) {
+  PointerDialog dialog(ExeDir(), Composition());
+  struct Step {
+    const char* what;
+    int entry;
+  };
+  // Profile 2, stage 1's value 1 (entry 60 + 5 * 0 + 1), stage 3 active,
+  // the LED off, the wheel reversed.
+  const Step edits[] = {{"profile 2", 5}, {"stage 1 value", 61}, {"active stage 3", 56},
+                        {"LED off", 37},  {"wheel reversed", 42}};
+  std::vector<std::string> failures;
+  VirtualMouseState beforeApply, afterApply;
+  std::int32_t profile = 0;
+  std::wstring savedWheelAfterApply;
+  Run(dialog, [&](PointerDialog& d) {
+    for (const Step& s : edits) {
+      if (!ClickMain(d, s.entry)) failures.push_back(s.what);
+    }
+    profile = d.core()->settings.CurrentProfile;
+    beforeApply = mouse_.State();
+    if (!ClickMain(d, 3)) failures.push_back("apply");
+    afterApply = mouse_.State();
+    savedWheelAfterApply = ConfigValue(L"Config2", L"WHEEL_STATUS");
+    // The wheel back to standard, then save: only the file learns of it.
+    if (!ClickMain(d, 41)) failures.push_back("wheel standard");
+    if (!ClickMain(d, 0)) failures.push_back("save");
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_EQ(profile, 2);
+  // Nothing reached the mouse before apply.
+  EXPECT_NE(beforeApply.activeStage, 2);
+  EXPECT_EQ(afterApply.dpiCode[0], protocol::DpiCodeOf(1));
+  EXPECT_EQ(afterApply.activeStage, 2);
+  EXPECT_EQ(afterApply.enableMask, 0x0F);
+  EXPECT_EQ(afterApply.ledCode, protocol::LedCodeOf(3));
+  EXPECT_EQ(afterApply.wheel, 1);
+  EXPECT_EQ(ConfigValue(L"Init", L"CurConfig"), L"2");
+  EXPECT_EQ(savedWheelAfterApply, L"1");  // apply saves the profile too
+  EXPECT_EQ(ConfigValue(L"Config2", L"DPI_SET0"), L"1");
+  EXPECT_EQ(ConfigValue(L"Config2", L"DPI_LEVEL"), L"2");
+  EXPECT_EQ(ConfigValue(L"Config2", L"LED_STATUS"), L"3");
+  EXPECT_EQ(ConfigValue(L"Config2", L"WHEEL_STATUS"), L"0");
+  EXPECT_EQ(mouse_.State().wheel, 1);  // saving sends nothing
+}
+
+TEST_F(MainWindowPointerTest, DragOnEmptySpaceMovesTheWindow) {
+  PointerDialog dialog(ExeDir(), Composition());
+  RECT before{}, after{};
+  bool found = false;
+  Run(dialog, [&](PointerDialog& d) {
+    // A point of the window's shape on no entry of any table.
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    GetWindowRgn(d.hwnd(), shape);
+    POINT empty{};
+    for (int y = 60; y < d.PageSize().cy - 60 && !found; y += 7) {
+      for (int x = 60; x < d.PageSize().cx - 60 && !found; x += 7) {
+        if (PtInRegion(shape, x, y) && !ui::HitAll(d.core()->skin, d.page(), ui::PixelPoint{x, y}).Any()) {
+          empty = POINT{x, y};
+          found = true;
+        }
+      }
+    }
+    DeleteObject(shape);
+    if (!found) return;
+    Hover(d, empty);
+    GetWindowRect(d.hwnd(), &before);
+    // The system's move loop runs inside this thread's dispatch until the
+    // release: the moves and the release come from another thread.
+    const POINT start = OnScreen(d.hwnd(), empty);
+    std::thread mover([start] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      for (int step = 1; step <= 4; ++step) {
+        MoveTo(POINT{start.x + 10 * step, start.y + 6 * step});
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      }
+      SendMouse(MOUSEEVENTF_LEFTUP);
+    });
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    PumpFor(1200);
+    mover.join();
+    PumpFor(100);
+    GetWindowRect(d.hwnd(), &after);
+  });
+  ASSERT_TRUE(found);
+  EXPECT_EQ(after.left - before.left, 40);
+  EXPECT_EQ(after.top - before.top, 24);
+}
+
+TEST_F(MainWindowPointerTest, FrameEntriesActOnRelease) {
+  PointerDialog dialog(ExeDir(), Composition());
+  struct Case {
+    const char* what;
+    int entry;
+    std::function<bool(PointerDialog&)> holds;
+  };
+  const Case cases[] = {
+      {"close hides to the tray", 13,
+       [](PointerDialog& d) { return !IsWindowVisible(d.hwnd()) && d.trayIcon().Shown(); }},
+      {"minimise", 12, [](PointerDialog& d) { return IsIconic(d.hwnd()) != FALSE; }},
+      {"web page", 19,
+       [this](PointerDialog&) {
+         return launcher_.opened == std::vector<Text>{Text(CZLV_GMouseDlg::kWebAddress)};
+       }},
+  };
+  std::vector<std::string> failures;
+  Run(dialog, [&](PointerDialog& d) {
+    for (const Case& c : cases) {
+      if (!ClickMain(d, c.entry)) failures.push_back(std::string(c.what) + ": no click");
+      if (!PumpUntil([&] { return c.holds(d); }, 2000)) failures.push_back(c.what);
+      if (d.hovers().main != ui::kNoEntry && c.entry != 19) failures.push_back(std::string(c.what) + ": hover kept");
+      // Back on screen for the next case.
+      SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(ID_EN_SHOW_WINDOW, 0), 0);
+      SetWindowPos(d.hwnd(), HWND_TOPMOST, kWindowPlace.x, kWindowPlace.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+      PumpFor(100);
+    }
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+}
+
+TEST_F(MainWindowPointerTest, ButtonFieldOpensItsMenuBelowItAndAnotherPressClosesIt) {
+  PointerDialog dialog(ExeDir(), Composition());
+  bool openedByClick = false, closedByPress = false;
+  RECT menu{}, window{};
+  ui::SkinEntry field;
+  Run(dialog, [&](PointerDialog& d) {
+    // Button 1: button 0 keeps the primary click, so no warning comes first.
+    field = d.core()->skin.MainEntries[26];
+    ClickMain(d, 26);
+    openedByClick = PumpUntil([&] { return d.functionMenus()->IsOpen(); }, 2000);
+    if (HWND first = d.functionMenus()->FirstLevelWindow()) GetWindowRect(first, &menu);
+    GetWindowRect(d.hwnd(), &window);
+    ClickMain(d, 24);  // a caption of the main page, clear of the menu
+    closedByPress = PumpUntil([&] { return !d.functionMenus()->IsOpen(); }, 2000);
+  });
+  EXPECT_TRUE(openedByClick);
+  EXPECT_EQ(menu.left, window.left + field.x);
+  EXPECT_EQ(menu.top, window.top + field.y + field.height);
+  EXPECT_TRUE(closedByPress);
+}
+
+TEST_F(MainWindowPointerTest, PagesStartAndStopTheirPartsWhenEnteredAndLeft) {
+  PointerDialog dialog(ExeDir(), Composition());
+  struct Seen {
+    ui::Page page;
+    bool previewRunning;
+    bool controls;
+  };
+  std::vector<Seen> seen;
+  RECT listRect{};
+  ui::SkinRect expectedList;
+  int listed = -1, macros = -2;
+  Run(dialog, [&](PointerDialog& d) {
+    auto note = [&] {
+      seen.push_back({d.page(), d.ledPreview()->Running(), IsWindow(d.AdvancedControl(10001)) != FALSE});
+    };
+    ClickMain(d, 11);  // colour page
+    note();
+    ClickMain(d, 10);  // advanced page, from the colour page
+    note();
+    HWND list = d.AdvancedControl(10001);
+    GetWindowRect(list, &listRect);
+    MapWindowPoints(nullptr, d.hwnd(), reinterpret_cast<POINT*>(&listRect), 2);
+    expectedList = d.core()->skin.MacroListRect;
+    listed = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    macros = d.core()->macros.user.count;
+    ClickMain(d, 11);  // colour again
+    note();
+    ClickMain(d, 9);  // main
+    note();
+  });
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].page, ui::Page::kColor);
+  EXPECT_TRUE(seen[0].previewRunning);
+  EXPECT_EQ(seen[1].page, ui::Page::kAdvanced);
+  EXPECT_FALSE(seen[1].previewRunning);
+  EXPECT_TRUE(seen[1].controls);
+  EXPECT_EQ(seen[2].page, ui::Page::kColor);
+  EXPECT_TRUE(seen[2].previewRunning);
+  EXPECT_FALSE(seen[2].controls);
+  EXPECT_EQ(seen[3].page, ui::Page::kMain);
+  EXPECT_FALSE(seen[3].previewRunning);
+  EXPECT_FALSE(dialog.ledPreview() != nullptr && dialog.ledPreview()->Running());
+  EXPECT_EQ(listRect.left, expectedList.left);
+  EXPECT_EQ(listRect.top, expectedList.top);
+  EXPECT_EQ(listed, macros);
+}
+
+TEST_F(MainWindowPointerTest, PaintedEntriesComeFromTheirPictures) {
+  PointerDialog dialog(ExeDir(), Composition());
+  double hoveredToOver = 0, hoveredToNormal = 0, selectedToDown = 0, selectedToNormal = 0;
+  double captionToNormal = 0;
+  Run(dialog, [&](PointerDialog& d) {
+    const ui::SkinLayout& skin = d.core()->skin;
+    const Text dir = d.core()->SkinsDir;
+    const ui::SkinPicture normal = ui::LoadSkinPicture(dir + u"\\main_normal.jpg");
+    const ui::SkinPicture over = ui::LoadSkinPicture(dir + u"\\main_over.jpg");
+    const ui::SkinPicture down = ui::LoadSkinPicture(dir + u"\\main_down.jpg");
+    // Hovered: the import entry (no caption drawn over most of it).
+    const ui::SkinEntry& hovered = skin.MainEntries[14];
+    Hover(d, Centre(hovered));
+    UpdateWindow(d.hwnd());
+    ui::SkinPicture shot = Capture(d.hwnd(), d.PageSize());
+    hoveredToOver = MeanDifference(shot, over, hovered);
+    hoveredToNormal = MeanDifference(shot, normal, hovered);
+    // Selected: the current profile's entry, with the pointer elsewhere.
+    const ui::SkinEntry& selected = skin.MainEntries[static_cast<std::size_t>(3 + d.core()->settings.CurrentProfile)];
+    Hover(d, Centre(skin.MainEntries[24]));
+    UpdateWindow(d.hwnd());
+    shot = Capture(d.hwnd(), d.PageSize());
+    selectedToDown = MeanDifference(shot, down, selected);
+    selectedToNormal = MeanDifference(shot, normal, selected);
+    captionToNormal = MeanDifference(shot, normal, skin.MainEntries[1]);
+  });
+  EXPECT_LT(hoveredToOver, 12.0);
+  EXPECT_LT(hoveredToOver * 2, hoveredToNormal);
+  EXPECT_LT(selectedToDown, 12.0);
+  EXPECT_LT(selectedToDown * 2, selectedToNormal);
+  EXPECT_GT(captionToNormal, 3.0);  // the caption was drawn
+}
+
+// Every page in both languages shows its captions. With
+// ZLV_PAGE_SCREENSHOTS set to a folder, the pages are saved there as PNGs.
+TEST_F(MainWindowPointerTest, EveryPageInBothLanguagesShowsCaptions) {
+  const char* shots = std::getenv("ZLV_PAGE_SCREENSHOTS");
+  struct PageCase {
+    const char* name;
+    int tab;
+  };
+  const PageCase pages[] = {{"main", 9}, {"advanced", 10}, {"colour", 11}, {"main-again", 9}};
+  std::vector<std::string> failures;
+  for (int language : {1, 0}) {
+    SetLanguage(language);
+    PointerDialog dialog(ExeDir(), Composition());
+    Run(dialog, [&](PointerDialog& d) {
+      const ui::SkinLayout& skin = d.core()->skin;
+      for (const PageCase& p : pages) {
+        ClickMain(d, p.tab);
+        Hover(d, Centre(skin.MainEntries[1]));  // the pointer on a caption-only entry
+        UpdateWindow(d.hwnd());
+        PumpFor(50);
+        const ui::SkinPicture shot = Capture(d.hwnd(), d.PageSize());
+        const ui::SkinPicture bare = ui::LoadSkinPicture(
+            d.core()->SkinsDir + Text(ui::PicturesOf(d.page()).normal));
+        // The page's first caption of its own table differs from the bare picture.
+        const ui::SkinEntry& caption = d.page() == ui::Page::kMain       ? skin.MainEntries[20]
+                                       : d.page() == ui::Page::kAdvanced ? skin.AdvancedEntries[38]
+                                                                         : skin.ColorEntries[5];
+        if (MeanDifference(shot, bare, caption) < 2.0) {
+          failures.push_back(std::string(p.name) + " " + std::to_string(language) + ": no caption");
+        }
+        if (shots != nullptr) {
+          const std::string file = std::string(shots) + "\\" + p.name + (language == 1 ? "-en" : "-cn") + ".png";
+          ui::SavePicture(shot.Pixels(), FromWide(std::wstring(file.begin(), file.end())), ui::PictureFormat::Png);
+        }
+      }
+    });
+  }
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+}
+
+}  // namespace
+}  // namespace zlv
