@@ -41,7 +41,10 @@ int LedPreview::StageColour() const {
 }
 
 void LedPreview::Run(SleepInterrupt& interrupt) {
+  // Each visit of the page starts lit in the active stage's colour, whatever
+  // phase the last visit ended in.
   colour_.store(StageColour(), std::memory_order_relaxed);
+  dark_.store(false, std::memory_order_relaxed);
   std::int32_t lastStage = inputs_.dpiLevel();
   if (!inputs_.onColorPage()) return;
   auto wait = [&](Millis time) {
