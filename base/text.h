@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ Text FromUtf8(std::string_view bytes);
 Text FromLatin1(std::string_view bytes);
 // True when the bytes form valid UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+// FromUtf8 of bytes that form valid UTF-8; nothing when they do not. One pass
+// over the bytes, where IsValidUtf8 then FromUtf8 takes two.
+std::optional<Text> FromValidUtf8(std::string_view bytes);
 
 // Text from ASCII literals and numbers.
 Text Ascii(std::string_view ascii);

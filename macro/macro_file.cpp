@@ -1,6 +1,7 @@
 #include "macro/macro_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -28,7 +29,7 @@ struct FileByte {
   bool isEventValue;
 };
 
-FileByte FileByteOf(std::size_t g) {
+constexpr FileByte FileByteOf(std::size_t g) {
   if (g < kHeaderBytes) return {g, false};
   const std::size_t k = (g - kHeaderBytes) / kBytesPerEvent;
   switch ((g - kHeaderBytes) % kBytesPerEvent) {
@@ -43,10 +44,38 @@ FileByte FileByteOf(std::size_t g) {
   }
 }
 
-void AppendGroup(Text& out, std::uint8_t byte) {
-  out.push_back(static_cast<char16_t>(u'0' + byte / 100));
-  out.push_back(static_cast<char16_t>(u'0' + byte / 10 % 10));
-  out.push_back(static_cast<char16_t>(u'0' + byte % 10));
+static_assert((kMacroSlotSize - kHeaderBytes) % kBytesPerEvent == 0);
+
+// FileByteOf of every byte of a record, worked out once.
+constexpr std::array<FileByte, kMacroSlotSize> kFileOrder = [] {
+  std::array<FileByte, kMacroSlotSize> order{};
+  for (std::size_t g = 0; g < kMacroSlotSize; ++g) order[g] = FileByteOf(g);
+  return order;
+}();
+
+// Whether the four UTF-16 units of `word` are all decimal digits: each unit
+// must be 0x003n with n at most 9, and n + 6 stays below 0x10 just when it is.
+// (A whole record is checked a word at a time, not a character at a time.)
+constexpr bool FourDigits(std::uint64_t word) {
+  constexpr std::uint64_t kEach = 0x0001000100010001;
+  const std::uint64_t high = (word & (0xFFF0 * kEach)) ^ (0x0030 * kEach);
+  const std::uint64_t overNine = ((word & (0x000F * kEach)) + 6 * kEach) & (0x0010 * kEach);
+  return (high | overNine) == 0;
+}
+
+// The first kMacroRecordDigits characters, when they are all decimal digits
+// (as in every file the program writes).
+std::optional<std::array<char16_t, kMacroRecordDigits>> FullDigitRecord(TextView digits) {
+  static_assert(kMacroRecordDigits % 4 == 0);
+  if (digits.size() < kMacroRecordDigits) return std::nullopt;
+  std::array<char16_t, kMacroRecordDigits> record;
+  std::memcpy(record.data(), digits.data(), sizeof record);
+  for (std::size_t i = 0; i < kMacroRecordDigits; i += 4) {
+    std::uint64_t word;
+    std::memcpy(&word, record.data() + i, sizeof word);
+    if (!FourDigits(word)) return std::nullopt;
+  }
+  return record;
 }
 
 // "macroNum" as the loader takes it: negative or unreadable gives 0, and no
@@ -71,24 +100,46 @@ Text LanguageFolder(std::int32_t uiLanguage) {
 
 Text MacroRecordText(const MacroSlot& slot) {
   const std::array<std::uint8_t, kMacroSlotSize> bytes = slot.ToBytes();
-  Text out;
-  out.reserve(kMacroRecordDigits);
+  std::array<char16_t, kMacroRecordDigits> digits;
   for (std::size_t g = 0; g < kMacroSlotSize; ++g) {
-    const FileByte where = FileByteOf(g);
+    const FileByte where = kFileOrder[g];
     const std::uint8_t b = bytes[where.offset];
-    AppendGroup(out, where.isEventValue ? UsageToVk(b) : b);
+    const std::uint8_t value = where.isEventValue ? UsageToVk(b) : b;
+    digits[3 * g] = static_cast<char16_t>(u'0' + value / 100);
+    digits[3 * g + 1] = static_cast<char16_t>(u'0' + value / 10 % 10);
+    digits[3 * g + 2] = static_cast<char16_t>(u'0' + value % 10);
   }
-  return out;
+  return Text(digits.data(), digits.size());
 }
 
 std::array<std::uint8_t, kMacroSlotSize> MacroRecordBytes(TextView digits) {
   std::array<std::uint8_t, kMacroSlotSize> bytes{};
+  const auto store = [&bytes](std::size_t g, std::uint8_t b) {
+    const FileByte where = kFileOrder[g];
+    bytes[where.offset] = where.isEventValue ? VkToUsage(b) : b;
+  };
+  if (const auto record = FullDigitRecord(digits)) {
+    // The usual record, digits only: three digits make a byte. The header
+    // comes first, then each event position's four bytes (see FileByteOf).
+    const char16_t* d = record->data();
+    const auto next = [&d] {
+      const int value = 100 * (d[0] - u'0') + 10 * (d[1] - u'0') + (d[2] - u'0');
+      d += 3;
+      return static_cast<std::uint8_t>(value & 0xFF);
+    };
+    for (std::size_t g = 0; g < kHeaderBytes; ++g) bytes[g] = next();
+    for (std::size_t k = 0; k < (kMacroSlotSize - kHeaderBytes) / kBytesPerEvent; ++k) {
+      bytes[kEventsOffset + 2 * k] = VkToUsage(next());
+      bytes[kEventsOffset + 2 * k + 1] = next();
+      bytes[kDelaysOffset + 2 * k] = next();
+      bytes[kDelaysOffset + 2 * k + 1] = next();
+    }
+    return bytes;
+  }
   for (std::size_t g = 0; g < kMacroSlotSize; ++g) {
     const std::size_t at = 3 * g;
     const TextView group = at < digits.size() ? digits.substr(at, 3) : TextView();
-    const auto b = static_cast<std::uint8_t>(ParseDecimal(group) & 0xFF);
-    const FileByte where = FileByteOf(g);
-    bytes[where.offset] = where.isEventValue ? VkToUsage(b) : b;
+    store(g, static_cast<std::uint8_t>(ParseDecimal(group) & 0xFF));
   }
   return bytes;
 }

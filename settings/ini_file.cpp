@@ -1,6 +1,9 @@
 #include "settings/ini_file.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
 #include <unordered_set>
 #include <utility>
 
@@ -56,6 +59,31 @@ TextView Unquote(TextView value) {
 
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
+// Index of the first line break at or after `from`, or the text's size. Lines
+// run to thousands of characters, so the scan takes four characters at a time
+// and looks at them one by one only in a group holding a control character
+// below 0x0E: (w - 0x000E per unit) & ~w has a unit's top bit set when, and
+// only when, some unit of w is below 0x0E (a unit that borrows is below 0x0E;
+// no unit borrows unless one below it is below 0x0E).
+std::size_t LineBreakAt(TextView text, std::size_t from) {
+  constexpr std::uint64_t kEach = 0x0001000100010001;
+  constexpr std::uint64_t kTopBits = 0x8000800080008000;
+  std::size_t i = from;
+  while (i < text.size()) {
+    while (text.size() - i >= 4) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + i, sizeof word);
+      if (((word - 0x0E * kEach) & ~word & kTopBits) != 0) break;
+      i += 4;
+    }
+    const std::size_t group = std::min(text.size(), i + 4);
+    for (; i < group; ++i) {
+      if (IsLineBreak(text[i])) return i;
+    }
+  }
+  return i;
+}
+
 // Text written into one line: a line break inside it would split the line and
 // change the file's structure, so each one becomes a blank.
 Text OneLine(TextView text) {
@@ -74,30 +102,52 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 enum class ByteOrder : std::uint8_t { kLittle, kBig };
 
+// Swaps the two bytes of each 16-bit lane.
+constexpr std::uint64_t SwapUnitBytes(std::uint64_t word) {
+  return ((word & 0x00FF00FF00FF00FF) << 8) | ((word >> 8) & 0x00FF00FF00FF00FF);
+}
+
+// Whether units of the byte order are stored as they lie in memory here.
+bool IsNativeOrder(ByteOrder order) {
+  return order == (std::endian::native == std::endian::little ? ByteOrder::kLittle
+                                                              : ByteOrder::kBig);
+}
+
+// Four units at a time, a word's bytes swapped when the file's byte order is
+// not the machine's.
 Text FromUtf16(std::string_view bytes, ByteOrder order) {
-  Text out;
-  out.reserve(bytes.size() / 2);
-  const std::size_t low = order == ByteOrder::kLittle ? 0 : 1;
   // An odd trailing byte is not a character and is dropped.
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto lo = static_cast<unsigned char>(bytes[i + low]);
-    const auto hi = static_cast<unsigned char>(bytes[i + 1 - low]);
-    out.push_back(static_cast<char16_t>(lo | (hi << 8)));
+  const std::size_t units = bytes.size() / 2;
+  const auto buffer = std::make_unique_for_overwrite<char16_t[]>(units);
+  char16_t* o = buffer.get();
+  std::memcpy(o, bytes.data(), 2 * units);
+  if (!IsNativeOrder(order)) {
+    std::size_t i = 0;
+    for (; units - i >= 4; i += 4) {
+      std::uint64_t word;
+      std::memcpy(&word, o + i, sizeof word);
+      word = SwapUnitBytes(word);
+      std::memcpy(o + i, &word, sizeof word);
+    }
+    for (; i < units; ++i) o[i] = static_cast<char16_t>((o[i] << 8) | (o[i] >> 8));
   }
-  return out;
+  return Text(o, units);
 }
 
 void AppendUtf16(std::string& out, TextView text, ByteOrder order) {
-  for (char16_t c : text) {
-    const auto lo = static_cast<char>(c & 0xFF);
-    const auto hi = static_cast<char>(c >> 8);
-    if (order == ByteOrder::kLittle) {
-      out.push_back(lo);
-      out.push_back(hi);
-    } else {
-      out.push_back(hi);
-      out.push_back(lo);
+  const std::size_t at = out.size();
+  out.resize(at + 2 * text.size());
+  char* o = out.data() + at;
+  std::memcpy(o, text.data(), 2 * text.size());
+  if (!IsNativeOrder(order)) {
+    std::size_t i = 0;
+    for (; 2 * text.size() - i >= 8; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, o + i, sizeof word);
+      word = SwapUnitBytes(word);
+      std::memcpy(o + i, &word, sizeof word);
     }
+    for (; i < 2 * text.size(); i += 2) std::swap(o[i], o[i + 1]);
   }
 }
 
@@ -131,9 +181,9 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   } else if (StartsWith(bytes, kUtf8Bom)) {
     doc.encoding_ = IniEncoding::kUtf8Bom;
     text = FromUtf8(bytes.substr(kUtf8Bom.size()));
-  } else if (IsValidUtf8(bytes)) {
+  } else if (std::optional<Text> utf8 = FromValidUtf8(bytes)) {
     doc.encoding_ = IniEncoding::kPlainUtf8;
-    text = FromUtf8(bytes);
+    text = std::move(*utf8);
   } else {
     doc.encoding_ = IniEncoding::kPlainLatin1;
     text = FromLatin1(bytes);
@@ -141,8 +191,7 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
 
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = start;
-    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+    std::size_t end = LineBreakAt(text, start);
     Line line{text.substr(start, end - start), Text()};
     if (end < text.size()) {
       const bool crlf = text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n';
@@ -258,14 +307,13 @@ Text CutToBuffer(TextView value, std::size_t bufferChars) {
 IniSnapshot::IniSnapshot(const IniDocument& doc) {
   // As Find sees the file: the keys below the first header of each section
   // name, up to the next header; the first of the same name wins.
-  std::unordered_set<Text> seen;  // section names, folded
   TextView section;
   bool first = false;
   for (const IniDocument::Line& line : doc.lines_) {
     const LineInfo info = Classify(line.text);
     if (info.kind == LineKind::kSection) {
       section = info.name;
-      first = seen.insert(FoldedCase(Text(section))).second;
+      first = sections_.insert(FoldedCase(Text(section))).second;
     } else if (info.kind == LineKind::kKey && first) {
       values_.try_emplace(IndexKey(section, info.name), Unquote(info.value));
     }
@@ -276,6 +324,10 @@ Text IniSnapshot::Read(TextView section, TextView key, std::size_t bufferChars,
                        TextView defaultValue) const {
   const auto it = values_.find(IndexKey(section, key));
   return CutToBuffer(it != values_.end() ? TextView(it->second) : defaultValue, bufferChars);
+}
+
+bool IniSnapshot::HasSection(TextView section) const {
+  return sections_.contains(FoldedCase(Text(section)));
 }
 
 std::int32_t IniSnapshot::ReadInt(TextView section, TextView key,

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/file_store.h"
@@ -88,10 +89,13 @@ class IniSnapshot {
             TextView defaultValue = u"") const;
   // ParseDecimal of Read(section, key, bufferChars).
   std::int32_t ReadInt(TextView section, TextView key, std::size_t bufferChars) const;
+  // Whether the file has a header of that section (names compare without case).
+  bool HasSection(TextView section) const;
 
  private:
   // Value (trimmed, unquoted) by IndexKey(section, key).
   std::unordered_map<Text, Text> values_;
+  std::unordered_set<Text> sections_;  // section names, folded
 };
 
 struct IniWrite {

@@ -158,6 +158,23 @@ const Text kChineseSample =
     u"\u540D\u79F0 = \"\u5B8F\u4E00\"\n"
     u"emoji=\U0001F600";
 
+// Control characters other than line breaks (tabs, form feeds) stay inside
+// their line, whichever position they take among the characters around them.
+TEST(IniDocumentLines, OnlyLineBreaksEndALine) {
+  for (std::size_t pad = 0; pad < 8; ++pad) {
+    SCOPED_TRACE(pad);
+    const std::string padding(pad, 'p');
+    const std::string file = "[s]\r\n" + padding + "a=\t1\v2\f3\t\x01\r\n" + padding +
+                             "b=x\ny\rc=z\r\n\r\n\nd=" + padding;
+    const IniDocument doc = IniDocument::Parse(file);
+    EXPECT_EQ(doc.Find(u"s", Ascii(padding + "a")), Text(u"1\v2\f3\t\u0001"));
+    EXPECT_EQ(doc.Find(u"s", Ascii(padding + "b")), Text(u"x"));
+    EXPECT_EQ(doc.Find(u"s", u"c"), Text(u"z"));
+    EXPECT_EQ(doc.Find(u"s", u"d"), Ascii(padding));
+    EXPECT_EQ(doc.Serialize(), file);
+  }
+}
+
 struct EncodingCase {
   const char* name;
   std::string bytes;

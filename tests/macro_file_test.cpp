@@ -237,6 +237,7 @@ TEST_F(MacroFileTest, RecordValuesAreReadThreeDigitsAtATime) {
   for (std::size_t i = 0; i < exampleArray.size(); ++i) {
     if (exampleArray[i] != 0) exampleBytes.emplace_back(i, exampleArray[i]);
   }
+  constexpr int kGroups = static_cast<int>(kMacroSlotSize);
   const RecordCase cases[] = {
       {"empty", "", {}},
       {"one group", "097", {{0, 97}}},
@@ -251,6 +252,20 @@ TEST_F(MacroFileTest, RecordValuesAreReadThreeDigitsAtATime) {
        Zeros(43) + "002" + "065001232003",
        {{43, 2}, {44, 4}, {45, 1}, {554, 232}, {555, 3}}},
       {"mouse buttons pass through", Zeros(44) + "242002", {{44, 242}, {45, 2}}},
+      // Whole records of digits, and whole records with one character that
+      // is not a digit, give the same bytes.
+      {"whole record: event value and delay",
+       Zeros(43) + "002" + "065001232003" + Zeros(kGroups - 48),
+       {{43, 2}, {44, 4}, {45, 1}, {554, 232}, {555, 3}}},
+      {"whole record with a sign",
+       Zeros(43) + "+02" + "065001232003" + Zeros(kGroups - 48),
+       {{43, 2}, {44, 4}, {45, 1}, {554, 232}, {555, 3}}},
+      {"whole record: above 255 and the last event",
+       "999" + Zeros(kGroups - 3) + "007" + "255",
+       {{0, 231}, {1062, 7}, {1063, 255}}},
+      {"whole record ending in text", Zeros(kGroups - 1) + "25x", {{1063, 25}}},
+      {"whole record with a character past '9'", Zeros(kGroups - 1) + "0:1", {}},
+      {"whole record with a character before '0'", "/01" + Zeros(kGroups - 1), {}},
   };
   for (const RecordCase& c : cases) {
     SCOPED_TRACE(c.what);

@@ -36,18 +36,19 @@ SkinLayoutPaths LayoutPaths(TextView skinsDir, std::int32_t uiLanguage) {
 }
 
 SkinValue SplitSkinValue(TextView value) {
+  // One pass: every comma is counted, the first six end a field each.
   SkinValue result;
-  result.commas = static_cast<std::size_t>(std::count(value.begin(), value.end(), u','));
+  std::size_t field = 0;
   std::size_t start = 0;
-  for (int k = 0; k < kSkinFieldCount; ++k) {
-    const std::size_t comma = k + 1 < kSkinFieldCount ? value.find(u',', start) : TextView::npos;
-    if (comma == TextView::npos) {
-      result.fields[static_cast<std::size_t>(k)] = Text(value.substr(start));
-      break;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != u',') continue;
+    ++result.commas;
+    if (field + 1 < result.fields.size()) {
+      result.fields[field++] = Text(value.substr(start, i - start));
+      start = i + 1;
     }
-    result.fields[static_cast<std::size_t>(k)] = Text(value.substr(start, comma - start));
-    start = comma + 1;
   }
+  result.fields[field] = Text(value.substr(start));
   return result;
 }
 
