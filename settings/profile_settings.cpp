@@ -17,18 +17,6 @@ constexpr std::int32_t kEnglish = 1;
 
 Text Indexed(const char16_t* stem, int n) { return Text(stem) + DecimalText(n); }
 
-// Whether a section holds at least one of the profile's keys; a missing
-// section, or a missing or unreadable file, holds none.
-bool HoldsAnyProfileKey(const IniSnapshot& file, const Text& section) {
-  // The default a read gives for a missing key. A key whose value is exactly
-  // this character counts as missing too; as a number it reads 0 anyway.
-  constexpr char16_t kAbsent[] = u"\uFFFF";
-  for (const auto& kv : ProfileKeyValues(ProfileSettings{})) {
-    if (file.Read(section, kv.key, kStageValue, kAbsent) != kAbsent) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 void ProfileSettings::RecomputeDpiStageMarks() {
@@ -153,8 +141,10 @@ std::array<ProfileKeyValue, 22> ProfileKeyValues(const ProfileSettings& s) {
 void SettingsModel::LoadProfile(TextView path, std::int32_t n, bool fromReset) {
   const Text section = fromReset ? ResetSectionName(n, UiLanguage) : ProfileSectionName(n);
   const IniSnapshot file = ini_.Open(path);
-  if (!HoldsAnyProfileKey(file, section)) {
-    // Zeros would leave the mouse without a primary click or a DPI stage.
+  if (!file.HasSection(section)) {
+    // A missing section (or file) would read as zeros: no primary click and
+    // no DPI stage. A section that is there is read as it is, missing keys
+    // included; the push makes it sendable.
     ApplyBuiltInDefaults(profile);
     profile.MacroMode = 0;
     return;

@@ -64,6 +64,21 @@ TEST_F(SettingsTest, AMissingSectionGivesTheBuiltInDefaults) {
   EXPECT_EQ(settings.CurrentProfile, 0);
 }
 
+TEST_F(SettingsTest, ASectionThatIsThereIsReadAsItIsEvenWithoutProfileKeys) {
+  // The header alone (any case) makes the section present: its missing keys
+  // read 0 rather than the factory values (only the primary click and one
+  // DPI stage are put back, as for any profile about to be sent).
+  for (const char* config : {"[Config3]\r\nNOTE=hand edited\r\n", "[config3]\r\n"}) {
+    PutConfig(config);
+    settings.LoadProfile(kConfig, 3, false);
+    const ProfileSettings& p = settings.profile;
+    EXPECT_EQ(p.ButtonCodes[0], 1) << config;
+    EXPECT_EQ(p.ButtonCodes[1], 0) << config;
+    EXPECT_EQ(p.DpiStageEnabled[1], 0) << config;
+    EXPECT_EQ(p.FireTime, 0) << config;
+  }
+}
+
 TEST_F(SettingsTest, LoadReadsEveryKeyAndKeepsLowBitsOfNarrowFields) {
   PutConfig(
       "[Config2]\r\nK0=1\r\nK1=41\r\nK2=-3\r\nK3=14\r\nK4=6\r\nK5=0\r\n"
