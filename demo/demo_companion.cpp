@@ -1,5 +1,6 @@
 #include "demo/demo_companion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -31,6 +32,13 @@ Text ReportLine(const LoggedReport& report, Nanos origin) {
   std::string line = stamp;
   for (std::uint8_t byte : report.bytes) line += " " + HexByte(byte);
   return Ascii(line);
+}
+
+std::string ReportLogLine(const LoggedReport& report, Nanos origin) {
+  const Nanos since = report.time > origin ? report.time - origin : Nanos{0};
+  std::string line = std::to_string(std::chrono::duration_cast<Millis>(since).count());
+  if (!report.bytes.empty()) line += ' ' + HexBytes(report.bytes, 8);
+  return line;
 }
 
 std::vector<Text> StateSummary(const VirtualMouseState& state, std::size_t protocolErrors) {
@@ -125,6 +133,20 @@ ReportMailbox::Batch ReportMailbox::Take() {
 }  // namespace zlv::demo
 
 namespace zlv::demo {
+
+ui::PixelPoint CompanionPlacement(const ui::PixelRect& main, int width, int height,
+                                  const ui::PixelRect& workArea) {
+  // Into [low, high - size], the low edge winning when the size exceeds the range.
+  auto inside = [](int at, int size, int low, int high) { return std::max(low, std::min(at, high - size)); };
+  const int alignedY = inside(main.top, height, workArea.top, workArea.bottom);
+  const int right = main.right + kCompanionGap;
+  if (right + width <= workArea.right) return {right, alignedY};
+  const int left = main.left - kCompanionGap - width;
+  if (left >= workArea.left) return {left, alignedY};
+  const int below = main.bottom + kCompanionGap;
+  if (below + height <= workArea.bottom) return {inside(main.left, width, workArea.left, workArea.right), below};
+  return {inside(right, width, workArea.left, workArea.right), alignedY};
+}
 
 std::optional<int> ParseRunSeconds(TextView value) {
   value = TrimBlanks(value);

@@ -9,11 +9,13 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/clock.h"
 #include "base/text.h"
 #include "sim/virtual_mouse.h"
+#include "ui/picture_geometry.h"
 
 namespace zlv::demo {
 
@@ -24,6 +26,11 @@ inline constexpr std::size_t kReportLinesKept = 500;
 // milliseconds (right-aligned to seven places; a time before the origin shows
 // as 0) and every byte of the report in hex.
 Text ReportLine(const LoggedReport& report, Nanos origin);
+
+// A line of the report log file, without its line end: the whole milliseconds
+// since `origin` (0 for a time before it), a space, and the report's first
+// eight bytes as zlvctl reports prints them: "1234 07 10 01 01 00 00 00 00".
+std::string ReportLogLine(const LoggedReport& report, Nanos origin);
 
 // A few lines on what the mouse holds now: the DPI stage and its DPI, the
 // enabled stages, the LED code, the device function of each button, held
@@ -77,6 +84,19 @@ class ReportMailbox {
 }  // namespace zlv::demo
 
 namespace zlv::demo {
+
+// Space left between the companion window and the main window.
+inline constexpr int kCompanionGap = 8;
+
+// The top-left corner of a companion window of `width` x `height` beside the
+// main window `main` (screen coordinates, outer frames): to its right when it
+// fits inside the work area, else to its left, else below it, aligned with the
+// main window's top (or left) edge and moved back inside the work area. When
+// none of those fits, the right-hand place pushed inside the work area, which
+// then overlaps the main window. A companion larger than the work area keeps
+// its top-left corner inside it.
+ui::PixelPoint CompanionPlacement(const ui::PixelRect& main, int width, int height,
+                                  const ui::PixelRect& workArea);
 
 // The demo's run time limit from its environment value: whole seconds, 1 to
 // 86400. Nothing (no limit) for an empty, non-numeric or out-of-range value.

@@ -16,7 +16,9 @@ constexpr UINT kReportsWaiting = WM_APP + 0x51;
 
 constexpr int kMargin = 10;
 constexpr int kRowHeight = 28;
-constexpr int kClientWidth = 560;
+// Narrow enough to stand beside the 800-pixel main window on a 1280-pixel
+// screen.
+constexpr int kClientWidth = 450;
 constexpr int kClientHeight = 620;
 
 bool RegisterCompanionClass() {
@@ -44,6 +46,24 @@ HWND Child(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD s
 
 }  // namespace
 
+ReportLogFile::ReportLogFile(TextView path) {
+  const std::wstring wide = ToWide(path);
+  file_ = CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+ReportLogFile::~ReportLogFile() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+void ReportLogFile::Append(const std::string& line) {
+  if (file_ == INVALID_HANDLE_VALUE) return;
+  const std::string bytes = line + "\r\n";
+  std::lock_guard lock(mutex_);
+  DWORD written = 0;
+  WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 CompanionWindow::CompanionWindow(VirtualMouse& mouse, VirtualHidSystem& hid, Clock& clock, Nanos origin)
     : mouse_(mouse), hid_(hid), clock_(clock), origin_(origin) {}
 
@@ -54,11 +74,21 @@ CompanionWindow::~CompanionWindow() {
   if (fixed_font_ != nullptr) DeleteObject(fixed_font_);
 }
 
+bool CompanionWindow::LogReportsTo(TextView path) {
+  if (observing_) return false;
+  auto log = std::make_unique<ReportLogFile>(path);
+  if (!log->Open()) return false;
+  inbox_->log = std::move(log);
+  return true;
+}
+
 void CompanionWindow::Observe() {
   if (observing_) return;
   observing_ = true;
   std::shared_ptr<Inbox> inbox = inbox_;
-  mouse_.SetReportObserver([inbox](const LoggedReport& report) {
+  const Nanos origin = origin_;
+  mouse_.SetReportObserver([inbox, origin](const LoggedReport& report) {
+    if (inbox->log) inbox->log->Append(ReportLogLine(report, origin));
     if (!inbox->mailbox.Push(report)) return;
     HWND window = inbox->window.load();
     if (window != nullptr) PostMessageW(window, kReportsWaiting, 0, 0);
@@ -74,16 +104,19 @@ bool CompanionWindow::Open(HWND mainWindow) {
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  // Beside the main window when the screen has room, else at the screen's
-  // right edge.
   int x = 40;
   int y = 40;
-  if (mainWindow != nullptr) {
-    RECT main{};
-    GetWindowRect(mainWindow, &main);
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    x = std::max(0, std::min(static_cast<int>(main.right) + 8, screenWidth - width));
-    y = std::max(0, static_cast<int>(main.top) + 30);
+  RECT main{};
+  if (mainWindow != nullptr && GetWindowRect(mainWindow, &main)) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+    const ui::PixelPoint at =
+        CompanionPlacement(ui::PixelRect{main.left, main.top, main.right, main.bottom}, width, height,
+                           ui::PixelRect{work.left, work.top, work.right, work.bottom});
+    x = at.x;
+    y = at.y;
   }
   // Not owned by the main window: it keeps its own taskbar entry and stays
   // when the main window hides to the tray.
@@ -133,9 +166,9 @@ void CompanionWindow::CreateControls() {
           kHoldButtonId + b - 1, font);
     y += kRowHeight;
   }
-  Child(hwnd_, L"BUTTON", L"Next DPI stage", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 300, kMargin, 150, 24,
+  Child(hwnd_, L"BUTTON", L"Next DPI stage", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 290, kMargin, 140, 24,
         kNextDpiStageId, font);
-  Child(hwnd_, L"BUTTON", L"Unplug mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 300, kMargin + kRowHeight, 150,
+  Child(hwnd_, L"BUTTON", L"Unplug mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 290, kMargin + kRowHeight, 140,
         24, kUnplugId, font);
 
   y += 6;
@@ -145,7 +178,7 @@ void CompanionWindow::CreateControls() {
   state_list_ = Child(hwnd_, L"LISTBOX", L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER, kMargin, y,
                       kClientWidth - 2 * kMargin, stateHeight, kStateListId, font);
   y += stateHeight + 8;
-  Child(hwnd_, L"STATIC", L"Feature reports received (ms since start, bytes in hex; newest last):", SS_LEFT,
+  Child(hwnd_, L"STATIC", L"Feature reports received (ms since start, hex; newest last):", SS_LEFT,
         kMargin, y, kClientWidth - 2 * kMargin, 18, -1, font);
   y += 20;
   report_list_ = Child(hwnd_, L"LISTBOX", L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL,

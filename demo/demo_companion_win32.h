@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "demo/demo_companion.h"
 #include "base/clock.h"
@@ -28,6 +30,26 @@ inline constexpr int kUnplugId = 1021;
 inline constexpr int kStateListId = 1030;
 inline constexpr int kReportListId = 1031;
 
+// A file the lines of the report log are appended to, each written through
+// to the file as it comes (no buffering of our own). Safe for several threads.
+class ReportLogFile {
+ public:
+  // Opens `path` for appending, making it when missing. Open() says whether
+  // that worked.
+  explicit ReportLogFile(TextView path);
+  ~ReportLogFile();
+  ReportLogFile(const ReportLogFile&) = delete;
+  ReportLogFile& operator=(const ReportLogFile&) = delete;
+
+  bool Open() const { return file_ != INVALID_HANDLE_VALUE; }
+  // Writes `line` and a CR LF.
+  void Append(const std::string& line);
+
+ private:
+  std::mutex mutex_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
 class CompanionWindow {
  public:
   // `origin` is the time the report lines count from.
@@ -35,6 +57,10 @@ class CompanionWindow {
   ~CompanionWindow();
   CompanionWindow(const CompanionWindow&) = delete;
   CompanionWindow& operator=(const CompanionWindow&) = delete;
+
+  // Also appends every report to this log file (see ReportLogLine), from the
+  // next Observe on. False when the file cannot be opened.
+  bool LogReportsTo(TextView path);
 
   // Starts taking the mouse's reports; they wait until the window shows them.
   void Observe();
@@ -69,6 +95,7 @@ class CompanionWindow {
   struct Inbox {
     ReportMailbox mailbox;
     std::atomic<HWND> window{nullptr};  // where to post the wake-up
+    std::unique_ptr<ReportLogFile> log;  // set before Observe, or never
   };
   std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();
   ReportLines lines_;

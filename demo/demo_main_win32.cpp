@@ -8,6 +8,8 @@
 //   ZLV_DEMO_SECONDS          end after this many seconds by unplugging the mouse
 //   ZLV_DEMO_SCREENSHOT       just before that, save the screen as PNG here
 //   ZLV_DEMO_MAIN_SCREENSHOT  and the main window alone here
+//   ZLV_DEMO_REPORT_LOG       append each feature report the mouse receives to
+//                             this file as it arrives ("<ms> <8 bytes in hex>")
 #include <windows.h>
 
 #include <memory>
@@ -83,6 +85,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   });
 
   zlv::demo::CompanionWindow companion(mouse, hid, clock, start);
+  const std::wstring reportLog = Environment(L"ZLV_DEMO_REPORT_LOG");
+  if (!reportLog.empty() && !companion.LogReportsTo(zlv::FromWide(reportLog))) {
+    OutputDebugStringW(L"demo: the report log cannot be opened\n");
+  }
   // From the first report on, so the settings sent at start-up are listed.
   companion.Observe();
 

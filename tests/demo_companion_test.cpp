@@ -32,6 +32,65 @@ TEST(DemoReportLine, ShowsMillisecondsSinceTheOriginAndEveryByte) {
   }
 }
 
+TEST(DemoReportLogLine, MillisecondsThenTheFirstEightBytes) {
+  struct Case {
+    Nanos time;
+    Nanos origin;
+    std::vector<std::uint8_t> bytes;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {5'000'000'123ns, 5'000'000'000ns, {7, 0x10, 1, 1, 0, 0, 0, 0}, "0 07 10 01 01 00 00 00 00"},
+      {1'234'999'999ns, 0ns, {7, 0x13, 0x3f, 0x13, 0xAB, 0, 0, 0xff}, "1234 07 13 3f 13 ab 00 00 ff"},
+      // No padding: large times take as many digits as they need.
+      {86'400s + 5ms, 0ns, {7, 0x12, 6, 0, 0, 0, 0, 0}, "86400005 07 12 06 00 00 00 00 00"},
+      // Only the first eight bytes of a longer report.
+      {2s, 1s, {7, 0x20, 0, 0, 0, 0, 0, 0, 0xff, 0xab}, "1000 07 20 00 00 00 00 00 00"},
+      // A shorter report shows what it has; an empty one only the time.
+      {3s, 0s, {7, 0x20}, "3000 07 20"},
+      {3s, 0s, {}, "3000"},
+      // A time before the origin is not negative.
+      {1s, 2s, {7}, "0 07"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReportLogLine(LoggedReport{c.time, c.bytes}, c.origin), c.expected) << c.expected;
+  }
+}
+
+TEST(DemoCompanionPlacement, BesideTheMainWindowWithoutCoveringIt) {
+  using ui::PixelPoint;
+  using ui::PixelRect;
+  const PixelRect screen{0, 0, 1280, 1024};
+  const PixelRect belowTaskbar{0, 0, 1280, 984};  // a 40-pixel taskbar at the bottom
+  struct Case {
+    const char* what;
+    PixelRect main;
+    int width;
+    int height;
+    PixelRect work;
+    PixelPoint expected;
+  };
+  const Case cases[] = {
+      {"right, top aligned", {0, 0, 800, 600}, 456, 650, screen, {808, 0}},
+      {"right, exactly to the edge", {0, 0, 800, 600}, 472, 650, screen, {808, 0}},
+      {"right, moved up to end at the work area's bottom", {0, 500, 800, 1100}, 456, 650, belowTaskbar, {808, 334}},
+      {"left when the right side has no room", {600, 100, 1200, 500}, 500, 400, screen, {92, 100}},
+      {"left, exactly to the edge", {600, 100, 1200, 500}, 592, 400, screen, {0, 100}},
+      {"below when neither side has room", {100, 0, 900, 400}, 500, 300, screen, {100, 408}},
+      {"below, moved left to end at the right edge", {700, 0, 1250, 400}, 800, 300, screen, {480, 408}},
+      {"nothing fits: right-hand place pushed inside", {0, 0, 800, 600}, 566, 650, screen, {714, 0}},
+      {"larger than the work area: its top-left corner", {0, 0, 800, 600}, 1400, 1100, belowTaskbar, {0, 0}},
+      // A work area that does not start at the origin (taskbar on the left,
+      // or a second monitor).
+      {"work area offset, right", {1290, 50, 2090, 650}, 456, 650, {1280, 0, 2560, 1024}, {2098, 50}},
+      {"work area offset, left would leave it", {1700, 50, 2500, 650}, 456, 650, {1280, 0, 2560, 1024}, {2104, 50}},
+      {"main window partly off screen", {-200, -50, 600, 550}, 456, 650, screen, {608, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CompanionPlacement(c.main, c.width, c.height, c.work), c.expected) << c.what;
+  }
+}
+
 TEST(DemoStateSummary, FactoryStateAndAChangedState) {
   VirtualMouseState state;
   std::vector<Text> lines = StateSummary(state, 0);

@@ -1,15 +1,20 @@
 // ZLV_GMouse_demo.exe as a user meets it: the program comes up over the
 // virtual mouse with the companion window beside it, the companion lists the
-// settings sent at start-up, and unplugging the mouse ends the program. Run
-// unattended, it ends by itself and leaves its screenshots.
+// settings sent at start-up (and, when asked, logs them to a file), and
+// unplugging the mouse ends the program. Run unattended, it ends by itself and
+// leaves its screenshots.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/window_title.h"
+#include "base/text_win32.h"
 #include "demo/demo_companion_win32.h"
 #include "tests/support/test_support.h"
 #include "tests/support/windows_support.h"
@@ -36,6 +41,30 @@ std::vector<std::wstring> ListLines(HWND list) {
 }
 
 using testing::Process;
+
+// The program's main window (either language's title) once it shows, or null
+// after five seconds.
+HWND WaitForMainWindow(const Process& demo) {
+  for (int i = 0; i < 100; ++i, Sleep(50)) {
+    for (std::int32_t language : {kUiEnglish, 0}) {
+      for (HWND w : testing::WindowsOf(demo.info.dwProcessId, ToWide(MainWindowTitle(language)))) {
+        if (IsWindowVisible(w)) return w;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// The lines of a text file, without their line ends.
+std::vector<std::string> FileLines(const fs::path& file) {
+  std::vector<std::string> lines;
+  std::istringstream in(testing::ReadBytes(file));
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
 
 // The demo's companion window once it shows, or null when the demo ended or
 // did not show it within ten seconds.
@@ -87,6 +116,80 @@ TEST_F(DemoProgramTest, ComesUpWithTheCompanionAndEndsWhenTheMouseIsUnplugged) {
 
   PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
   EXPECT_EQ(demo.WaitForExit(10000), 0u) << "the program did not end after the unplug";
+}
+
+TEST_F(DemoProgramTest, TheCompanionStandsBesideTheMainWindowWithoutCoveringIt) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  Process demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
+  HWND companion = WaitForCompanion(demo);
+  ASSERT_NE(companion, nullptr) << "no companion window";
+  HWND main = WaitForMainWindow(demo);
+  ASSERT_NE(main, nullptr) << "no main window";
+
+  RECT mainRect{}, companionRect{}, overlap{};
+  ASSERT_TRUE(GetWindowRect(main, &mainRect));
+  ASSERT_TRUE(GetWindowRect(companion, &companionRect));
+  EXPECT_FALSE(IntersectRect(&overlap, &mainRect, &companionRect))
+      << "main (" << mainRect.left << ", " << mainRect.top << ")-(" << mainRect.right << ", " << mainRect.bottom
+      << "), companion (" << companionRect.left << ", " << companionRect.top << ")-(" << companionRect.right
+      << ", " << companionRect.bottom << ")";
+  // Wholly on the screen, so the user reaches all of it.
+  EXPECT_GE(companionRect.left, 0);
+  EXPECT_GE(companionRect.top, 0);
+  EXPECT_LE(companionRect.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_LE(companionRect.bottom, GetSystemMetrics(SM_CYSCREEN));
+
+  PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u);
+}
+
+TEST_F(DemoProgramTest, TheReportLogHoldsTheStartUpPushAsItArrives) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  const fs::path log = dir.path() / L"reports.log";
+  // Lines are appended after what the file holds.
+  testing::WriteBytes(log, "earlier run\r\n");
+  ScopedEnvironment logTo(L"ZLV_DEMO_REPORT_LOG", log.wstring());
+  Process demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe"));
+  HWND companion = WaitForCompanion(demo);
+  ASSERT_NE(companion, nullptr) << "no companion window";
+
+  // The push of profile 1 of the shipped config.ini: six button functions,
+  // the wheel, four DPI stages, the LED, the fire time. The lines are in the
+  // file while the program runs.
+  constexpr std::size_t kPushReports = 13;
+  std::vector<std::string> lines;
+  for (int i = 0; i < 250 && lines.size() < 1 + kPushReports; ++i, Sleep(20)) lines = FileLines(log);
+  PostMessageW(GetDlgItem(companion, demo::kUnplugId), BM_CLICK, 0, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u);
+
+  ASSERT_GE(lines.size(), 1 + kPushReports);
+  EXPECT_EQ(lines[0], "earlier run");
+  const std::regex format("([0-9]+) ((?:[0-9a-f]{2} ){7}[0-9a-f]{2})");
+  long long previous = 0;
+  std::vector<std::string> bytes;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[i], m, format)) << "line " << i << ": " << lines[i];
+    const long long ms = std::stoll(m[1].str());
+    EXPECT_GE(ms, previous) << "line " << i << ": " << lines[i];
+    EXPECT_LT(ms, 60000) << "not counted from the demo's start: " << lines[i];
+    previous = ms;
+    bytes.push_back(m[2].str());
+  }
+  // Report 7, then the command and its first argument.
+  const char* const expectedStarts[kPushReports] = {
+      "07 10 01 01", "07 10 02 02", "07 10 03 03", "07 10 05 05", "07 10 04 04", "07 10 06 06",  // K0..K5
+      "07 11",                                                                                   // wheel
+      "07 09", "07 09", "07 09", "07 09",                                                        // DPI stages
+      "07 13", "07 12",                                                                          // LED, fire time
+  };
+  for (std::size_t i = 0; i < kPushReports; ++i) {
+    EXPECT_EQ(bytes[i].rfind(expectedStarts[i], 0), 0u) << "report " << i << ": " << bytes[i];
+  }
 }
 
 TEST_F(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgram) {
