@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/picture_win32.h"
 
@@ -33,6 +35,68 @@ TEST(ChineseFont, SkinFontHasTheChineseTexts) {
     EXPECT_EQ(MissingGlyphs(dc, text), 0) << "missing glyphs in a caption";
   }
   SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
+// Horizontal strokes of one character drawn white on black with the font
+// selected into `dc`: runs of rows where at least 60% of the ink's width is lit.
+int HorizontalStrokes(HDC dc, wchar_t character) {
+  constexpr int kSide = 48;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = kSide;
+  info.bmiHeader.biHeight = -kSide;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return -1;
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const RECT all{0, 0, kSide, kSide};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(255, 255, 255));
+  TextOutW(dc, 4, 4, &character, 1);
+  GdiFlush();
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  std::vector<int> lit(kSide, 0);
+  int left = kSide;
+  int right = -1;
+  for (int y = 0; y < kSide; ++y) {
+    for (int x = 0; x < kSide; ++x) {
+      if ((pixels[y * kSide + x] & 0xFF) < 128) continue;
+      ++lit[y];
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  if (right < left) return 0;
+  const int wide = (right - left + 1) * 6 / 10;
+  int strokes = 0;
+  for (int y = 0; y < kSide; ++y) {
+    if (lit[y] >= wide && (y == 0 || lit[y - 1] < wide)) ++strokes;
+  }
+  return strokes;
+}
+
+// The captions' small sizes, where SimSun (and the face standing in for it)
+// draws from bitmaps or hinted black-and-white outlines: a lost pixel row
+// turns 主 into 土 and 三 into 二.
+TEST(ChineseFont, SmallCaptionsKeepEveryStroke) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  for (int tenths : {90, 100, 110, 120}) {
+    SCOPED_TRACE(::testing::Message() << tenths / 10 << " pt");
+    ui::UniqueFont font = ui::SkinFontOfSize(dc, L"\u5B8B\u4F53", tenths);  // 宋体
+    ASSERT_TRUE(font);
+    HGDIOBJ old = SelectObject(dc, font.get());
+    EXPECT_EQ(HorizontalStrokes(dc, L'\u4E3B'), 3) << "主";
+    EXPECT_EQ(HorizontalStrokes(dc, L'\u4E09'), 3) << "三";
+    EXPECT_EQ(HorizontalStrokes(dc, L'\u738B'), 3) << "王";
+    SelectObject(dc, old);
+  }
   DeleteDC(dc);
 }
 

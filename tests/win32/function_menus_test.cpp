@@ -600,5 +600,38 @@ TEST_F(FunctionMenusTest, ChineseMenusShowAndTheWarningsSecondButtonCancels) {
   user.join();
 }
 
+// Each group's submenu beside the first level, as the user sees it, in both
+// languages; the pictures go to the build folder.
+TEST_F(FunctionMenusTest, EachSubmenuOpensBesideTheFirstLevel) {
+  struct Group {
+    int row;
+    const char* name;
+  };
+  const Group groups[] = {{7, "mouse"}, {8, "multimedia"}, {9, "user-macros"}, {10, "preset-macros"}};
+  for (const bool english : {true, false}) {
+    skin_ = LoadSkin(exe_dir_, english);
+    for (const Group& g : groups) {
+      SCOPED_TRACE(::testing::Message() << (english ? "English" : "Chinese") << " row " << g.row);
+      FunctionMenus menus(Context(english));
+      ASSERT_TRUE(menus.Open(owner_, 2, corner_));
+      MoveAndSettle(MenuRow(menus, g.row));
+      const HWND sub = menus.SubmenuWindow();
+      ASSERT_NE(sub, nullptr);
+      EXPECT_TRUE(IsWindowVisible(sub));
+      MoveAndSettle(SubmenuRow(menus, 1));
+      EXPECT_EQ(menus.SubmenuWindow(), sub) << "the submenu stays while the pointer is on it";
+      const RECT a = WindowRect(menus.FirstLevelWindow()), b = WindowRect(sub);
+      const RECT shape = RegionBox(sub);
+      const RECT both{a.left, std::min(a.top, b.top), b.left + sub_width_,
+                      std::max(a.top + item_height_ * ui::kMenuRows + 1,
+                               b.top + static_cast<LONG>(shape.bottom - shape.top))};
+      const std::string file = std::string("function_menu_") + g.name + (english ? "_en" : "_cn") + ".png";
+      SaveShot(CaptureScreen(both), std::wstring(file.begin(), file.end()).c_str());
+      menus.Close();
+      EXPECT_FALSE(IsWindow(sub));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zlv
