@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -22,6 +24,8 @@
 #include "base/text_win32.h"
 #include "device/protocol.h"
 #include "device/system_settings.h"
+#include "macro/macro_file.h"
+#include "macro/macro_slot.h"
 #include "resources/resource_ids.h"
 #include "sim/virtual_hid_system.h"
 #include "sim/virtual_mouse.h"
@@ -29,6 +33,8 @@
 #include "tests/support/test_support.h"
 #include "tests/support/windows_support.h"
 #include "tests/win32/program_image_win32.h"
+#include "settings/function_codes.h"
+#include "ui/function_menu.h"
 #include "ui/main_pointer.h"
 #include "ui/picture_win32.h"
 #include "wingui/win_framework_win32.h"
@@ -57,7 +63,7 @@ class PointerDialog : public CZLV_GMouseDlg {
  public:
   using CZLV_GMouseDlg::CZLV_GMouseDlg;
 
-  int moves = 0, presses = 0, releases = 0;
+  int moves = 0, presses = 0, releases = 0, paints = 0;
   std::function<void(PointerDialog&)> on_probe;
 
  protected:
@@ -70,6 +76,7 @@ class PointerDialog : public CZLV_GMouseDlg {
     if (message == WM_MOUSEMOVE) ++moves;
     if (message == WM_LBUTTONDOWN) ++presses;
     if (message == WM_LBUTTONUP) ++releases;
+    if (message == WM_PAINT) ++paints;
     return handled;
   }
 };
@@ -366,6 +373,183 @@ TEST_F(MainWindowPointerTest, ButtonFieldOpensItsMenuBelowItAndAnotherPressClose
   EXPECT_TRUE(closedByPress);
 }
 
+// The centre of row `row` of a menu window on the screen, rows `rowHeight`
+// tall from the window's top.
+POINT MenuRowOnScreen(HWND menu, int row, int rowHeight) {
+  RECT r{};
+  GetWindowRect(menu, &r);
+  return POINT{r.left + 20, r.top + (row - 1) * rowHeight + rowHeight / 2};
+}
+// Moves the pointer and waits until the system has it there.
+bool MoveAndWait(POINT screen) {
+  MoveTo(screen);
+  return PumpUntil([&] {
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == screen.x && at.y == screen.y;
+  });
+}
+int RowHeightOf(const Text& skinsDir, const char16_t* mask, int slots) {
+  const ui::SkinPicture picture = ui::LoadSkinPicture(skinsDir + Text(mask));
+  return picture.Height() / slots;
+}
+
+// A multimedia function chosen in a button's submenu: the field shows its
+// label and Apply gives the mouse the host-served function.
+TEST_F(MainWindowPointerTest, SubmenuChoiceShowsInTheFieldAndReachesTheMouseOnApply) {
+  PointerDialog dialog(ExeDir(), Composition());
+  // The field of hardware button 4; the fields are not in hardware order.
+  constexpr int kButton = 4;
+  constexpr int kField = 25 + kButton;
+  constexpr std::size_t kMouseButton = protocol::PhysicalButtonIndex[kButton] - 1u;
+  static_assert(kMouseButton == 3);
+  constexpr ButtonFunctionCode kChosen = 22;  // multimedia row 2
+  std::vector<std::string> failures;
+  std::int32_t codeBefore = 0, codeAfterChoice = 0;
+  std::uint8_t mouseBefore = 0xEE, mouseAfterChoice = 0xEE, mouseAfterApply = 0xEE;
+  double fieldChange = 0, elsewhereChange = 1e9;
+  Run(dialog, [&](PointerDialog& d) {
+    const ui::SkinLayout& skin = d.core()->skin;
+    const ui::SkinEntry& field = skin.MainEntries[kField];
+    const int itemHeight = RowHeightOf(d.core()->SkinsDir, u"\\menu_mask.jpg", ui::kMenuRows);
+    const int subHeight = RowHeightOf(d.core()->SkinsDir, u"\\advanced menu_mask.jpg", ui::kSubmenuRowSlots);
+    if (itemHeight <= 0 || subHeight <= 0) {
+      failures.push_back("menu pictures");
+      return;
+    }
+    codeBefore = d.core()->settings.profile.ButtonCodes[kButton];
+    mouseBefore = mouse_.State().buttonFunction[kMouseButton];
+    // The field as shown with the pointer on a caption elsewhere.
+    Hover(d, Centre(skin.MainEntries[24]));
+    UpdateWindow(d.hwnd());
+    const ui::SkinPicture before = Capture(d.hwnd(), d.PageSize());
+
+    if (!ClickMain(d, kField)) failures.push_back("field click");
+    FunctionMenus& menus = *d.functionMenus();
+    if (!PumpUntil([&] { return menus.IsOpen(); })) {
+      failures.push_back("menu did not open");
+      return;
+    }
+    // Onto "Multimedia": its submenu opens beside it.
+    MoveAndWait(MenuRowOnScreen(menus.FirstLevelWindow(), 8, itemHeight));
+    if (!PumpUntil([&] { return menus.SubmenuWindow() != nullptr; })) {
+      failures.push_back("no submenu");
+      return;
+    }
+    MoveAndWait(MenuRowOnScreen(menus.SubmenuWindow(), 2, subHeight));
+    PumpUntil([] { return true; });
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    if (!PumpUntil([&] { return !menus.IsOpen(); })) failures.push_back("menus stayed open");
+    codeAfterChoice = d.core()->settings.profile.ButtonCodes[kButton];
+    mouseAfterChoice = mouse_.State().buttonFunction[kMouseButton];
+
+    Hover(d, Centre(skin.MainEntries[24]));
+    UpdateWindow(d.hwnd());
+    const ui::SkinPicture after = Capture(d.hwnd(), d.PageSize());
+    fieldChange = MeanDifference(before, after, field);
+    elsewhereChange = MeanDifference(before, after, skin.MainEntries[25 + (kButton + 1) % kButtonCount]);
+
+    if (!ClickMain(d, 3)) failures.push_back("apply");
+    PumpUntil([&] { return mouse_.State().buttonFunction[kMouseButton] == DeviceFunctionOf(kChosen); });
+    mouseAfterApply = mouse_.State().buttonFunction[kMouseButton];
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_NE(codeBefore, kChosen);
+  EXPECT_EQ(codeAfterChoice, kChosen);
+  EXPECT_NE(mouseBefore, 0);
+  EXPECT_EQ(mouseAfterChoice, mouseBefore) << "nothing reaches the mouse before Apply";
+  EXPECT_EQ(DeviceFunctionOf(kChosen), 0) << "multimedia keys are served by the host";
+  EXPECT_EQ(mouseAfterApply, 0);
+  EXPECT_GT(fieldChange, 1.0) << "the field shows the new label";
+  EXPECT_LT(elsewhereChange, 0.5) << "another button's field is unchanged";
+}
+
+// The warning dialog on this thread once it shows: a dialog other than the
+// main window and the menus.
+HWND FindWarning(DWORD thread, HWND main) {
+  struct Search {
+    HWND main;
+    HWND found;
+  } search{main, nullptr};
+  EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM out) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(out);
+        wchar_t cls[32] = {};
+        GetClassNameW(hwnd, cls, 32);
+        if (hwnd != s.main && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
+            win::WindowText(hwnd) != L"MainMenuDlg") {
+          s.found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu) {
+  PointerDialog dialog(ExeDir(), Composition());
+  bool sawWarning = false, menuOpened = true, warningGone = false, cancelledByPointer = false;
+  std::array<std::int32_t, kButtonCount> codesBefore{}, codesAfter{};
+  Run(dialog, [&](PointerDialog& d) {
+    for (int i = 0; i < kButtonCount; ++i) codesBefore[static_cast<std::size_t>(i)] = d.core()->settings.profile.ButtonCodes[i];
+    const ui::WarningLayout layout = d.core()->warning;
+    const DWORD thread = GetCurrentThreadId();
+    const HWND main = d.hwnd();
+    // The warning runs modally inside the press; this thread acts as the user.
+    std::thread user([&] {
+      HWND warning = nullptr;
+      for (int i = 0; i < 1000 && warning == nullptr; ++i) {
+        Sleep(10);
+        warning = FindWarning(thread, main);
+      }
+      if (warning == nullptr) return;
+      sawWarning = true;
+      RECT frame{};
+      GetWindowRect(warning, &frame);
+      const ui::SkinEntry& cancel = layout[1];
+      const POINT at{frame.left + cancel.x + cancel.width / 2, frame.top + cancel.y + cancel.height / 2};
+      MoveTo(at);
+      for (int i = 0; i < 300; ++i) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == at.x && now.y == at.y) break;
+        Sleep(10);
+      }
+      // The move is queued before the button's events, so the warning knows
+      // what is under the pointer when the release arrives.
+      SendMouse(MOUSEEVENTF_LEFTDOWN);
+      SendMouse(MOUSEEVENTF_LEFTUP);
+      for (int i = 0; i < 500 && IsWindow(warning) && IsWindowVisible(warning); ++i) Sleep(10);
+      cancelledByPointer = !IsWindow(warning) || !IsWindowVisible(warning);
+      if (!cancelledByPointer) {
+        // Answer it directly so that the window's thread gets free again.
+        const LPARAM client = MAKELPARAM(cancel.x + cancel.width / 2, cancel.y + cancel.height / 2);
+        PostMessageW(warning, WM_MOUSEMOVE, 0, client);
+        PostMessageW(warning, WM_LBUTTONUP, 0, client);
+      }
+    });
+    // The warning has no owner: the main window must not stay above it as
+    // the tests otherwise keep it.
+    SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // Button 0 holds the only primary click.
+    ClickMain(d, 25);
+    user.join();
+    PumpFor(100);
+    menuOpened = d.functionMenus()->IsOpen();
+    warningGone = FindWarning(thread, main) == nullptr;
+    for (int i = 0; i < kButtonCount; ++i) codesAfter[static_cast<std::size_t>(i)] = d.core()->settings.profile.ButtonCodes[i];
+  });
+  EXPECT_TRUE(sawWarning);
+  EXPECT_TRUE(cancelledByPointer);
+  EXPECT_TRUE(warningGone);
+  EXPECT_FALSE(menuOpened);
+  EXPECT_EQ(codesAfter, codesBefore);
+  EXPECT_EQ(codesBefore[0], 1);
+}
+
 TEST_F(MainWindowPointerTest, PagesStartAndStopTheirPartsWhenEnteredAndLeft) {
   PointerDialog dialog(ExeDir(), Composition());
   struct Seen {
@@ -444,6 +628,149 @@ TEST_F(MainWindowPointerTest, PaintedEntriesComeFromTheirPictures) {
   EXPECT_LT(selectedToDown, 12.0);
   EXPECT_LT(selectedToDown * 2, selectedToNormal);
   EXPECT_GT(captionToNormal, 3.0);  // the caption was drawn
+}
+
+// Damaged skins: the window paints what it can and keeps working. The
+// pictures' bounds are covered by the paint plan's own tests; here the window
+// has to survive and still take hovers, clicks and Apply.
+class DamagedSkinTest : public MainWindowPointerTest {
+ protected:
+  fs::path Skins() const { return dir_.path() / "skins"; }
+  static void WriteBytes(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+  static void WriteSmallPicture(const fs::path& file) {
+    ui::GdiplusSession gdiplus;
+    const ui::SkinPicture small = ui::SkinPicture::Blank(10, 10);
+    ASSERT_TRUE(ui::SavePicture(small.Pixels(), FromWide(file.wstring()), ui::PictureFormat::Jpeg));
+  }
+
+  // Paints, hovers, then profile 2 and the wheel turned the other way than
+  // the mouse has it by clicks, and Apply; returns what went wrong.
+  std::vector<std::string> UseTheWindow(PointerDialog& d) {
+    std::vector<std::string> failures;
+    const int painted = d.paints;
+    InvalidateRect(d.hwnd(), nullptr, FALSE);
+    if (!PumpUntil([&] { return d.paints > painted; })) failures.push_back("no paint");
+    if (!Hover(d, Centre(d.core()->skin.MainEntries[6])) || d.hovers().main != 6) failures.push_back("hover");
+    const int wheel = mouse_.State().wheel == 1 ? 0 : 1;
+    for (int entry : {5, 41 + wheel, 3}) {
+      if (!ClickMain(d, entry)) {
+        failures.push_back("click " + std::to_string(entry) + " hover " + std::to_string(d.hovers().main) +
+                           " presses " + std::to_string(d.presses) + " releases " + std::to_string(d.releases));
+      }
+    }
+    if (!IsWindow(d.hwnd())) failures.push_back("window gone");
+    if (d.core()->settings.CurrentProfile != 2) failures.push_back("profile");
+    if (!PumpUntil([&] { return mouse_.State().wheel == wheel; })) failures.push_back("wheel on the mouse");
+    return failures;
+  }
+};
+
+TEST_F(DamagedSkinTest, BadMainPicturesStillPaintAndWork) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> damage;
+  };
+  const std::string garbage(3000, '\x5A');
+  const Case cases[] = {
+      {"over and down missing",
+       [](const fs::path& skins) {
+         fs::remove(skins / "main_over.jpg");
+         fs::remove(skins / "main_down.jpg");
+       }},
+      {"normal not a JPEG", [&](const fs::path& skins) { WriteBytes(skins / "main_normal.jpg", garbage); }},
+      {"mask not a JPEG", [&](const fs::path& skins) { WriteBytes(skins / "main_mask.jpg", garbage); }},
+      {"over empty", [](const fs::path& skins) { WriteBytes(skins / "main_over.jpg", ""); }},
+      {"normal 10x10", [](const fs::path& skins) { WriteSmallPicture(skins / "main_normal.jpg"); }},
+      {"over and down 10x10",
+       [](const fs::path& skins) {
+         WriteSmallPicture(skins / "main_over.jpg");
+         WriteSmallPicture(skins / "main_down.jpg");
+       }},
+  };
+  const fs::path pristine = dir_.path() / "pristine-skins";
+  fs::copy(Skins(), pristine, fs::copy_options::recursive);
+  const fs::path config = dir_.path() / "pristine-config.ini";
+  fs::copy_file(dir_.path() / "config.ini", config);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(Skins());
+    fs::copy(pristine, Skins(), fs::copy_options::recursive);
+    fs::remove(dir_.path() / "config.ini");
+    fs::copy_file(config, dir_.path() / "config.ini");
+    c.damage(Skins());
+    PointerDialog dialog(ExeDir(), Composition());
+    std::vector<std::string> failures{"never ran"};
+    Run(dialog, [&](PointerDialog& d) { failures = UseTheWindow(d); });
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+  }
+}
+
+TEST_F(DamagedSkinTest, BadLayoutAndAnUnterminatedMacroNameInAField) {
+  SetLanguage(1);
+  // Empty, overlapping and outlying entries of the main page.
+  const std::wstring layout = (Skins() / "INI_EN" / "skin_main_en.ini").wstring();
+  const struct {
+    const wchar_t* key;
+    const wchar_t* value;
+  } entries[] = {
+      {L"24", L"0,0,0,0,Layout,,"},          {L"23", L"648,184,0,24,Wheel,,"},
+      {L"20", L"176,74,290,100,Button functions,,"},  // over the first fields
+      {L"14", L"18,318,124,30,Import,,"},    // on top of Save
+      {L"21", L"700,500,5000,5000,DPI stages,,"},     // far past the picture
+      {L"19", L"-40,-40,100,100,Website,,"},
+  };
+  for (const auto& e : entries) {
+    ASSERT_TRUE(WritePrivateProfileStringW(L"BUTTONPOS", e.key, e.value, layout.c_str()));
+  }
+  // One user macro whose name fills its field with no terminator.
+  MacroSlot slot{};
+  const std::u16string full = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  static_assert(sizeof(slot.name) == 40);
+  for (std::size_t i = 0; i < sizeof(slot.name) / 2; ++i) {
+    slot.name[2 * i] = static_cast<std::uint8_t>(full[i]);
+    slot.name[2 * i + 1] = 0;
+  }
+  slot.mode = 1;  // the byte after the field: not a terminator
+  std::string record;
+  for (char16_t unit : MacroRecordText(slot)) record.push_back(static_cast<char>(unit));
+  WriteBytes(dir_.path() / "Macro_EN.dat", "[Macros]\r\nmacroNum=1\r\n0=" + record + "\r\n");
+
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures{"never ran"};
+  int emptyWidth = -1, overlapHeight = -1;
+  Text loadedName;
+  double fieldToBare = 0;
+  Run(dialog, [&](PointerDialog& d) {
+    const ui::SkinLayout& skin = d.core()->skin;
+    emptyWidth = skin.MainEntries[24].width;
+    overlapHeight = skin.MainEntries[20].height;
+    {
+      std::lock_guard lock(d.core()->macros.mutex);
+      loadedName = d.core()->macros.user.slots[0].Name();
+    }
+    // Button 2 plays the macro: its field shows the name.
+    d.core()->settings.profile.ButtonCodes[2] = codes::kFirstUserMacro;
+    Hover(d, Centre(skin.MainEntries[1]));
+    InvalidateRect(d.hwnd(), nullptr, FALSE);
+    UpdateWindow(d.hwnd());
+    const ui::SkinPicture shot = Capture(d.hwnd(), d.PageSize());
+    const ui::SkinPicture bare = ui::LoadSkinPicture(d.core()->SkinsDir + u"\\main_normal.jpg");
+    fieldToBare = MeanDifference(shot, bare, skin.MainEntries[27]);
+    // Pointer over the empty, overlapping and outlying entries.
+    for (int entry : {20, 21, 19}) {
+      const ui::SkinEntry& e = skin.MainEntries[static_cast<std::size_t>(entry)];
+      Hover(d, POINT{std::max(e.x, 0) + 10, std::max(e.y, 0) + 10});
+    }
+    failures = UseTheWindow(d);
+  });
+  EXPECT_EQ(emptyWidth, 0);
+  EXPECT_EQ(overlapHeight, 100);
+  EXPECT_EQ(loadedName, Text(full.substr(0, 20)));
+  EXPECT_GT(fieldToBare, 1.0) << "the name is drawn";
+  EXPECT_THAT(failures, ::testing::IsEmpty());
 }
 
 // Every page in both languages shows its captions. With
