@@ -112,13 +112,63 @@ bool MenuCommand(MenuHost& host, WORD id) {
   return id == IDOK || id == IDCANCEL;
 }
 
+// What the two menu windows share: a skinned face of rows, hover on moves,
+// the pressed look while the button is held, and keys that never choose.
+class MenuWindow : public win::Dialog {
+ public:
+  int HoverRow() const { return face_.hover; }
+
+ protected:
+  MenuWindow(int templateId, MenuHost& host, const FunctionMenuContext& context)
+      : Dialog(templateId), host_(host), context_(context) {}
+
+  // The rows a move tests, and what a changed hover and a release do.
+  virtual int RowsTested() const = 0;
+  virtual void HoverChanged(int /*row*/) {}
+  virtual void Released(int row) = 0;  // may destroy this window
+
+  bool OnCommand(WORD id, WORD, HWND) override {
+    HandlerScope scope(host_);
+    return MenuCommand(host_, id);
+  }
+
+  bool OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
+    HandlerScope scope(host_);
+    switch (message) {
+      case WM_ERASEBKGND:
+        result = 1;
+        return true;
+      case WM_PAINT:
+        face_.Paint(hwnd());
+        return true;
+      case WM_MOUSEMOVE:
+        if (face_.Move(hwnd(), PointOf(lParam), RowsTested())) HoverChanged(face_.hover);
+        return false;
+      case WM_LBUTTONDOWN:
+        face_.pressed = true;
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        return false;
+      case WM_LBUTTONUP:
+        face_.pressed = false;
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        Released(face_.hover);
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  MenuHost& host_;
+  const FunctionMenuContext& context_;
+  MenuFace face_;
+};
+
 // The first-level menu: ten rows; rows 1..6 choose, rows 7..10 open the submenu.
-class CMenuDlg final : public win::Dialog {
+class CMenuDlg final : public MenuWindow {
  public:
   CMenuDlg(MenuHost& host, const FunctionMenuContext& context)
-      : Dialog(IDD_FUNCTION_MENU), host_(host), context_(context) {}
+      : MenuWindow(IDD_FUNCTION_MENU, host, context) {}
 
-  int HoverRow() const { return face_.hover; }
   const ui::MenuGeometry& Geometry() const { return face_.geometry; }
 
  protected:
@@ -133,58 +183,21 @@ class CMenuDlg final : public win::Dialog {
     return false;
   }
 
-  bool OnCommand(WORD id, WORD, HWND) override {
-    HandlerScope scope(host_);
-    return MenuCommand(host_, id);
-  }
-
-  bool OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
-    HandlerScope scope(host_);
-    switch (message) {
-      case WM_ERASEBKGND:
-        result = 1;
-        return true;
-      case WM_PAINT:
-        face_.Paint(hwnd());
-        return true;
-      case WM_MOUSEMOVE:
-        if (face_.Move(hwnd(), PointOf(lParam), ui::kMenuHitRows)) {
-          host_.FirstLevelHoverChanged(face_.hover);
-        }
-        return false;
-      case WM_LBUTTONDOWN:
-        face_.pressed = true;
-        InvalidateRect(hwnd(), nullptr, FALSE);
-        return false;
-      case WM_LBUTTONUP:
-        face_.pressed = false;
-        InvalidateRect(hwnd(), nullptr, FALSE);
-        host_.FirstLevelReleased(face_.hover);  // may destroy this window
-        return true;
-      default:
-        return false;
-    }
-  }
-
- private:
-  MenuHost& host_;
-  const FunctionMenuContext& context_;
-  MenuFace face_;
+  int RowsTested() const override { return ui::kMenuHitRows; }
+  void HoverChanged(int row) override { host_.FirstLevelHoverChanged(row); }
+  void Released(int row) override { host_.FirstLevelReleased(row); }
 };
 
 // The submenu of one first-level row: the group's rows, each choosing a code.
-class CSubMenuDlg final : public win::Dialog {
+class CSubMenuDlg final : public MenuWindow {
  public:
   CSubMenuDlg(MenuHost& host, const FunctionMenuContext& context, ui::SubmenuGroup group,
               std::vector<Text> macroNames)
-      : Dialog(IDD_FUNCTION_SUBMENU),
-        host_(host),
-        context_(context),
+      : MenuWindow(IDD_FUNCTION_SUBMENU, host, context),
         group_(group),
         macro_names_(std::move(macroNames)) {}
 
   const ui::SubmenuGroup& Group() const { return group_; }
-  int HoverRow() const { return face_.hover; }
 
  protected:
   bool OnInitDialog() override {
@@ -198,42 +211,13 @@ class CSubMenuDlg final : public win::Dialog {
     return false;
   }
 
-  bool OnCommand(WORD id, WORD, HWND) override {
-    HandlerScope scope(host_);
-    return MenuCommand(host_, id);
-  }
-
-  bool OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
-    HandlerScope scope(host_);
-    switch (message) {
-      case WM_ERASEBKGND:
-        result = 1;
-        return true;
-      case WM_PAINT:
-        face_.Paint(hwnd());
-        return true;
-      case WM_MOUSEMOVE:
-        face_.Move(hwnd(), PointOf(lParam), group_.rows);
-        return false;
-      case WM_LBUTTONDOWN:
-        face_.pressed = true;
-        InvalidateRect(hwnd(), nullptr, FALSE);
-        return false;
-      case WM_LBUTTONUP:
-        face_.pressed = false;
-        host_.SubmenuReleased(face_.hover);  // destroys both menus
-        return true;
-      default:
-        return false;
-    }
-  }
+  int RowsTested() const override { return group_.rows; }
+  // Destroys both menus.
+  void Released(int row) override { host_.SubmenuReleased(row); }
 
  private:
-  MenuHost& host_;
-  const FunctionMenuContext& context_;
   ui::SubmenuGroup group_;
   std::vector<Text> macro_names_;
-  MenuFace face_;
 };
 
 // The question before the last primary-click button is remapped.
