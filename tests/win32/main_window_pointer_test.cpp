@@ -222,6 +222,11 @@ class MainWindowPointerTest : public ::testing::Test {
     if (e.width <= 0 || e.height <= 0) return false;
     return Click(d, Centre(e));
   }
+  static bool ClickAdvanced(PointerDialog& d, int entry) {
+    const ui::SkinEntry& e = d.core()->skin.AdvancedEntries[static_cast<std::size_t>(entry)];
+    if (e.width <= 0 || e.height <= 0) return false;
+    return Click(d, Centre(e));
+  }
 
   testing::TempDir dir_;
   SteadyClock clock_;
@@ -276,6 +281,110 @@ TEST_F(MainWindowPointerTest, EditsReachTheMouseOnApplyAndTheProfileOnSave) {
   EXPECT_EQ(ConfigValue(L"Config2", L"LED_STATUS"), L"3");
   EXPECT_EQ(ConfigValue(L"Config2", L"WHEEL_STATUS"), L"0");
   EXPECT_EQ(mouse_.State().wheel, 1);  // saving sends nothing
+}
+
+// The advanced page's settings by clicks: pointer speed, wheel lines, the
+// fire time from its bar and its plus entry, the macro mode; Apply gives the
+// mouse the fire time and Windows the pointer speed and wheel lines. Then
+// Defaults brings the factory profile back and pushes it.
+TEST_F(MainWindowPointerTest, AdvancedSettingsReachMouseAndWindowsOnApplyAndDefaultsRestoreThem) {
+  // Profile 1 starts away from the steps chosen below, so that every choice
+  // is a change.
+  WritePrivateProfileStringW(L"Config1", L"DPI_SPEED", L"1", ConfigPath().c_str());
+  WritePrivateProfileStringW(L"Config1", L"WHEEL_SPEED", L"5", ConfigPath().c_str());
+  WritePrivateProfileStringW(L"Config1", L"FIRE_TIME", L"50", ConfigPath().c_str());
+  WritePrivateProfileStringW(L"Config1", L"MACRO_MODE2", L"0", ConfigPath().c_str());
+  system_.pointer_speed = 1;
+  system_.wheel_lines = 1;
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  ui::Page page = ui::Page::kMain;
+  int speed = -1, lines = -1, macroMode = -1, wheelBeforeDefaults = -1, wheelAfterDefaults = -1;
+  std::int32_t barTime = -1, plusTime = -1, expectedBarTime = -2;
+  std::uint16_t unitsBeforeApply = 0, unitsAfterApply = 0, unitsAfterDefaults = 0;
+  std::uint8_t mouseWheelBeforeDefaults = 0xEE, mouseWheelAfterDefaults = 0xEE;
+  int windowsSpeedBeforeApply = -1, windowsLinesBeforeApply = -1, windowsSpeedAfterApply = -1,
+      windowsLinesAfterApply = -1, windowsSpeedAfterDefaults = -1, windowsLinesAfterDefaults = -1;
+  int lineSetsBeforeDefaults = 0, lineSetsAfterDefaults = 0;
+  std::wstring savedMacroMode;
+  Run(dialog, [&](PointerDialog& d) {
+    ProfileSettings& profile = d.core()->settings.profile;
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    page = d.page();
+    if (!ClickAdvanced(d, 8 + 7)) failures.push_back("pointer speed 7");
+    if (!ClickAdvanced(d, 18 + 2)) failures.push_back("wheel lines 2");
+    speed = profile.PointerSpeed;
+    lines = profile.WheelLines;
+    // Two thirds along the fire-time bar.
+    const ui::SkinEntry bar = d.core()->skin.AdvancedEntries[30];
+    const int x = bar.x + bar.width * 2 / 3;
+    expectedBarTime = (x - bar.x) * 300 / bar.width;
+    if (!Click(d, POINT{x, bar.y + bar.height / 2})) failures.push_back("fire-time bar");
+    barTime = profile.FireTime;
+    if (!ClickAdvanced(d, 31)) failures.push_back("fire time plus");
+    plusTime = profile.FireTime;
+    if (!ClickAdvanced(d, 7)) failures.push_back("macro mode");
+    macroMode = profile.MacroMode;
+
+    unitsBeforeApply = mouse_.State().fireTimeUnits;
+    windowsSpeedBeforeApply = system_.pointer_speed;
+    windowsLinesBeforeApply = system_.wheel_lines;
+    if (!ClickMain(d, 3)) failures.push_back("apply");
+    const auto wanted = static_cast<std::uint16_t>((expectedBarTime + 1) / 8);
+    if (!PumpUntil([&] { return mouse_.State().fireTimeUnits == wanted; })) {
+      failures.push_back("fire time on the mouse");
+    }
+    unitsAfterApply = mouse_.State().fireTimeUnits;
+    windowsSpeedAfterApply = system_.pointer_speed;
+    windowsLinesAfterApply = system_.wheel_lines;
+    savedMacroMode = ConfigValue(L"Config1", L"MACRO_MODE2");
+
+    // The wheel reversed on the main page and applied, then Defaults.
+    if (!ClickMain(d, 9)) failures.push_back("main tab");
+    if (!ClickMain(d, 42)) failures.push_back("wheel reversed");
+    if (!ClickMain(d, 3)) failures.push_back("apply on the main page");
+    if (!PumpUntil([&] { return mouse_.State().wheel == 1; })) failures.push_back("wheel on the mouse");
+    wheelBeforeDefaults = profile.WheelStatus;
+    mouseWheelBeforeDefaults = mouse_.State().wheel;
+    lineSetsBeforeDefaults = system_.wheel_lines_sets;
+    if (!ClickMain(d, 16)) failures.push_back("defaults");
+    if (!PumpUntil([&] { return mouse_.State().wheel == 0 && mouse_.State().fireTimeUnits == 50 / 8; })) {
+      failures.push_back("defaults on the mouse");
+    }
+    wheelAfterDefaults = profile.WheelStatus;
+    mouseWheelAfterDefaults = mouse_.State().wheel;
+    unitsAfterDefaults = mouse_.State().fireTimeUnits;
+    windowsSpeedAfterDefaults = system_.pointer_speed;
+    windowsLinesAfterDefaults = system_.wheel_lines;
+    lineSetsAfterDefaults = system_.wheel_lines_sets;
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_EQ(page, ui::Page::kAdvanced);
+  EXPECT_EQ(speed, 7);
+  EXPECT_EQ(lines, 2);
+  EXPECT_GT(expectedBarTime, 50);
+  EXPECT_EQ(barTime, expectedBarTime);
+  EXPECT_EQ(plusTime, expectedBarTime + 1);
+  EXPECT_EQ(macroMode, 1);
+  EXPECT_EQ(savedMacroMode, L"1");
+  // Nothing of it reached the mouse or Windows before Apply.
+  EXPECT_EQ(unitsBeforeApply, 50 / 8);
+  EXPECT_NE(windowsSpeedBeforeApply, 14);
+  EXPECT_NE(windowsLinesBeforeApply, 3);
+  EXPECT_EQ(unitsAfterApply, (expectedBarTime + 1) / 8);
+  EXPECT_EQ(windowsSpeedAfterApply, 14);  // step 7: twice the step
+  EXPECT_EQ(windowsLinesAfterApply, 3);   // step 2: one line more than the step
+  // Defaults: the factory profile 1 in the window, on the mouse and in Windows.
+  EXPECT_EQ(wheelBeforeDefaults, 1);
+  EXPECT_EQ(mouseWheelBeforeDefaults, 1);
+  EXPECT_EQ(wheelAfterDefaults, 0);
+  EXPECT_EQ(mouseWheelAfterDefaults, 0);
+  EXPECT_EQ(unitsAfterDefaults, 50 / 8);
+  EXPECT_EQ(windowsSpeedAfterDefaults, 8);  // factory step 4
+  EXPECT_EQ(windowsLinesAfterDefaults, 3);  // factory step 2
+  EXPECT_GT(lineSetsAfterDefaults, lineSetsBeforeDefaults);
+  EXPECT_EQ(ConfigValue(L"Config1", L"WHEEL_STATUS"), L"0");
+  EXPECT_EQ(ConfigValue(L"Config1", L"FIRE_TIME"), L"50");
 }
 
 TEST_F(MainWindowPointerTest, DragOnEmptySpaceMovesTheWindow) {
