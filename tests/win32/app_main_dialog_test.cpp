@@ -96,23 +96,7 @@ bool TrayIconExists(HWND hwnd, HICON icon) {
   return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
-// Pumps messages the way the window's own loop does until `done` holds, for
-// at most `timeoutMs`. False on the timeout.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    MSG waiting;
-    if (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!win::PumpMessage()) return false;
-      continue;
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
-                              QS_ALLINPUT);
-  }
-  return true;
-}
+using testing::PumpUntil;
 
 // Presses and releases each key through the system's input queue, as a user would.
 void PressKeys(std::initializer_list<WORD> keys) {
@@ -133,12 +117,7 @@ class MainDialogTest : public ProgramResources {
  protected:
   void SetUp() override {
     ProgramResources::SetUp();
-    const fs::path bin = testing::BinDir();
-    for (const char* file : {"config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-      ASSERT_TRUE(fs::exists(bin / file)) << file;
-      fs::copy_file(bin / file, dir_.path() / file);
-    }
-    fs::copy(bin / "skins", dir_.path() / "skins", fs::copy_options::recursive);
+    testing::StageProgramData(dir_.path());
   }
   void TearDown() override {
     EXPECT_TRUE(mouse_.ProtocolErrors().empty()) << mouse_.ProtocolErrors().front();

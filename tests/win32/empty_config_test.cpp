@@ -29,11 +29,7 @@ TEST(EmptyConfig, TheStartUpPushKeepsThePrimaryClickAndADpiStage) {
   win::SetResourceModule(testing::ProgramImage());
 
   testing::TempDir dir;
-  const fs::path bin = testing::BinDir();
-  for (const char* file : {"constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-    fs::copy_file(bin / file, dir.path() / file);
-  }
-  fs::copy(bin / "skins", dir.path() / "skins", fs::copy_options::recursive);
+  testing::StageProgramData(dir.path(), /*withConfig=*/false);
   testing::WriteBytes(dir.path() / "config.ini", "");
 
   SteadyClock clock;

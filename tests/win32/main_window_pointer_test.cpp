@@ -81,22 +81,8 @@ class PointerDialog : public CZLV_GMouseDlg {
   }
 };
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    MSG waiting;
-    if (PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!win::PumpMessage()) return false;
-      continue;
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
-                              QS_ALLINPUT);
-  }
-  return true;
-}
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+using testing::PumpFor;
+using testing::PumpUntil;
 
 // Pointer input through the system's input queue.
 void SendMouse(DWORD flags, POINT screen = {}) {
@@ -149,11 +135,7 @@ class MainWindowPointerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(testing::ProgramImage(), nullptr);
     win::SetResourceModule(testing::ProgramImage());
-    const fs::path bin = testing::BinDir();
-    for (const char* file : {"config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-      fs::copy_file(bin / file, dir_.path() / file);
-    }
-    fs::copy(bin / "skins", dir_.path() / "skins", fs::copy_options::recursive);
+    testing::StageProgramData(dir_.path());
   }
   void TearDown() override {
     EXPECT_TRUE(mouse_.ProtocolErrors().empty()) << mouse_.ProtocolErrors().front();

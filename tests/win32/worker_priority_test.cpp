@@ -109,11 +109,7 @@ class WorkerPriorityTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(testing::ProgramImage(), nullptr);
     win::SetResourceModule(testing::ProgramImage());
-    const fs::path bin = testing::BinDir();
-    for (const char* file : {"config.ini", "constMacro.dat", "Macro_EN.dat", "Macro_CN.dat"}) {
-      fs::copy_file(bin / file, dir_.path() / file);
-    }
-    fs::copy(bin / "skins", dir_.path() / "skins", fs::copy_options::recursive);
+    testing::StageProgramData(dir_.path());
   }
   void TearDown() override { win::SetResourceModule(nullptr); }
 
