@@ -16,23 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf16Le(TextView text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : text) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
-  }
-  return out;
-}
-
-std::string Utf16Be(TextView text) {
-  std::string out = "\xFE\xFF";
-  for (char16_t c : text) {
-    out.push_back(static_cast<char>(c >> 8));
-    out.push_back(static_cast<char>(c & 0xFF));
-  }
-  return out;
-}
+using testing::Utf16Be;
+using testing::Utf16Le;
 
 // ---------------------------------------------------------------- reading
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sim/memory_file_store.h"
+#include "sim/program_rig.h"
 #include "sim/virtual_mouse.h"
 #include "tests/support/test_support.h"
 
@@ -38,7 +39,8 @@ std::string Section(int n, const std::map<std::string, std::string>& changes = {
   return out;
 }
 
-class SettingsPushTest : public ::testing::Test {
+// The program's objects around a virtual mouse, on manual time.
+class SettingsPushTest : public ::testing::Test, protected ProgramRig<ManualClock> {
  protected:
   void SetUp() override { settings.ConfigPath = kConfig; }
   void TearDown() override { EXPECT_TRUE(mouse.ProtocolErrors().empty()) << mouse.ProtocolErrors()[0]; }
@@ -73,14 +75,6 @@ class SettingsPushTest : public ::testing::Test {
     EXPECT_NE((m.enableMask >> m.activeStage) & 1, 0) << name << ": active stage " << int{m.activeStage};
   }
 
-  ManualClock clock;
-  VirtualMouse mouse{clock};
-  VirtualMouseLink link{mouse};
-  MouseProtocol protocol{link, clock};
-  MemoryFileStore files;
-  IniStore ini{files};
-  SettingsModel settings{ini};
-  RecordingSystemSettings system;
   int repaints = 0;
 };
 

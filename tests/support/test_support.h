@@ -30,4 +30,8 @@ Text SourceFile(const std::string& relative);
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// Text as the bytes of a UTF-16 file of either byte order, with its mark.
+std::string Utf16Le(TextView text);
+std::string Utf16Be(TextView text);
+
 }  // namespace zlv::testing

@@ -35,14 +35,7 @@ class ExclusiveOpen {
   HANDLE handle_;
 };
 
-std::string Utf16Be(TextView text) {
-  std::string out = "\xFE\xFF";
-  for (char16_t c : text) {
-    out.push_back(static_cast<char>(c >> 8));
-    out.push_back(static_cast<char>(c & 0xFF));
-  }
-  return out;
-}
+using testing::Utf16Be;
 
 Text ProfileString(const Text& path, const wchar_t* section, const wchar_t* key) {
   wchar_t buffer[64] = {};
