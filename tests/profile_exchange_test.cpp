@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/profile_exchange.h"
+#include "base/file_dialogs.h"
+#include "settings/profile_settings.h"
+#include "sim/memory_file_store.h"
+
+namespace zlv {
+namespace {
+
+constexpr char16_t kExeDir[] = u"C:\\Games\\ZLV";
+constexpr char16_t kConfig[] = u"C:\\Games\\ZLV\\config.ini";
+constexpr char16_t kExchange[] = u"D:\\backup\\mine.ini";
+
+// Answers every dialog with the next queued choice (nothing: cancelled) and
+// keeps the requests it was shown.
+class FakeFileDialogs final : public FileDialogs {
+ public:
+  std::optional<Text> Choose(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    if (answers.empty()) return std::nullopt;
+    std::optional<Text> answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+
+  std::vector<std::optional<Text>> answers;
+  std::vector<FileDialogRequest> requests;
+};
+
+const char kTwoProfiles[] =
+    "[Init]\r\nCurConfig=3\r\nVER_SEL=1\r\n"
+    "[Config1]\r\nK0=1\r\nK1=2\r\nK2=3\r\nK3=5\r\nK4=4\r\nK5=6\r\nFIRE_TIME=50\r\n"
+    "DPI_LEVEL=0\r\nLED_STATUS=0\r\n"
+    "[Config3]\r\nK0=1\r\nK1=2\r\nK2=3\r\nK3=41\r\nK4=24\r\nK5=6\r\nFIRE_TIME=120\r\n"
+    "DPI_LEVEL=2\r\nLED_STATUS=3\r\nDPI_SPEED=7\r\n";
+
+class ProfileExchangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings.ConfigPath = kConfig;
+    files.Put(kConfig, kTwoProfiles);
+  }
+  std::string File(const char16_t* path) { return files.Read(path).value_or(""); }
+  void Load(std::int32_t n) {
+    settings.CurrentProfile = n;
+    settings.LoadProfile(kConfig, n, false);
+  }
+
+  MemoryFileStore files;
+  IniStore ini{files};
+  SettingsModel settings{ini};
+  FakeFileDialogs dialogs;
+};
+
+TEST_F(ProfileExchangeTest, EachOperationShowsItsOwnDialogInTheProgramFolder) {
+  struct Case {
+    const char* name;
+    bool (*operation)(SettingsModel&, FileDialogs&, TextView);
+    FileDialogKind kind;
+    Text extension;
+    std::uint32_t flags;
+  };
+  const Case cases[] = {
+      {"import", ImportProfile, FileDialogKind::kOpen, u"", 5},
+      {"export", ExportProfile, FileDialogKind::kSave, u"ini", 6},
+  };
+  for (const Case& c : cases) {
+    dialogs.requests.clear();
+    c.operation(settings, dialogs, kExeDir);
+    ASSERT_EQ(dialogs.requests.size(), 1u) << c.name;
+    const FileDialogRequest& r = dialogs.requests[0];
+    EXPECT_EQ(r.kind, c.kind) << c.name;
+    EXPECT_EQ(r.filter, u"All Files(*.ini)|*.ini||") << c.name;
+    EXPECT_EQ(r.defaultExtension, c.extension) << c.name;
+    EXPECT_EQ(r.flags, c.flags) << c.name;
+    EXPECT_EQ(r.initialFolder, kExeDir) << c.name;
+  }
+}
+
+TEST(FileDialogTable, MacroDialogsAskForDatFiles) {
+  struct Case {
+    const char* name;
+    const FileDialogSpec& spec;
+    FileDialogKind kind;
+    Text filter;
+    Text extension;
+    std::uint32_t flags;
+  };
+  const Case cases[] = {
+      {"macro import", kMacroImportDialog, FileDialogKind::kOpen, u"All Files(*.dat)|*.dat||",
+       u"", 5},
+      {"macro export", kMacroExportDialog, FileDialogKind::kSave, u"All Files(*.dat)|*.dat||",
+       u"dat", 6},
+  };
+  for (const Case& c : cases) {
+    const FileDialogRequest r = MakeFileDialogRequest(c.spec, u"E:\\z");
+    EXPECT_EQ(r.kind, c.kind) << c.name;
+    EXPECT_EQ(r.filter, c.filter) << c.name;
+    EXPECT_EQ(r.defaultExtension, c.extension) << c.name;
+    EXPECT_EQ(r.flags, c.flags) << c.name;
+    EXPECT_EQ(r.initialFolder, u"E:\\z") << c.name;
+  }
+}
+
+TEST(FileDialogTable, TheFilterReachesTheSystemWithNulSeparators) {
+  EXPECT_EQ(NulSeparatedFilter(u"All Files(*.ini)|*.ini||"),
+            Text(u"All Files(*.ini)\0*.ini\0\0", 24));
+}
+
+TEST_F(ProfileExchangeTest, CancellingChangesNothing) {
+  Load(3);
+  files.Put(kExchange, "[Config7]\r\nK3=15\r\n");
+  const ProfileSettings before = settings.profile;
+  const std::string config = File(kConfig);
+  const std::string exchange = File(kExchange);
+  const int commits = files.commits();
+
+  EXPECT_FALSE(ImportProfile(settings, dialogs, kExeDir));
+  EXPECT_FALSE(ExportProfile(settings, dialogs, kExeDir));
+
+  EXPECT_EQ(dialogs.requests.size(), 2u);
+  EXPECT_TRUE(settings.profile == before);
+  EXPECT_EQ(settings.CurrentProfile, 3);
+  EXPECT_EQ(files.commits(), commits);
+  EXPECT_EQ(File(kConfig), config);
+  EXPECT_EQ(File(kExchange), exchange);
+}
+
+TEST_F(ProfileExchangeTest, ExportFromProfile3ThenImportIntoProfile1MovesTheSettings) {
+  Load(3);
+  const ProfileSettings profile3 = settings.profile;
+  const std::string config = File(kConfig);
+  dialogs.answers = {Text(kExchange)};
+  EXPECT_TRUE(ExportProfile(settings, dialogs, kExeDir));
+  EXPECT_EQ(File(kConfig), config);
+  EXPECT_NE(File(kExchange).find("[Config7]"), std::string::npos);
+
+  Load(1);
+  ASSERT_FALSE(settings.profile == profile3);
+  const int commits = files.commits();
+  dialogs.answers = {Text(kExchange)};
+  EXPECT_TRUE(ImportProfile(settings, dialogs, kExeDir));
+
+  // In memory only: the current profile stays 1 and nothing is written.
+  EXPECT_TRUE(settings.profile == profile3);
+  EXPECT_EQ(settings.CurrentProfile, 1);
+  EXPECT_EQ(files.commits(), commits);
+  EXPECT_EQ(File(kConfig), config);
+
+  // Applying saves the current profile: now [Config1] holds profile 3's values.
+  ASSERT_TRUE(settings.SaveProfile(kConfig, settings.CurrentProfile));
+  settings.profile = ProfileSettings{};
+  settings.LoadProfile(kConfig, 1, false);
+  EXPECT_TRUE(settings.profile == profile3);
+}
+
+TEST_F(ProfileExchangeTest, ImportThenSwitchingProfileWithoutApplyingDiscardsTheValues) {
+  files.Put(kExchange, "[Config7]\r\nK0=1\r\nK3=42\r\nFIRE_TIME=200\r\nDPI_SET_EN0=1\r\n");
+  Load(1);
+  const ProfileSettings profile1 = settings.profile;
+  dialogs.answers = {Text(kExchange)};
+  ASSERT_TRUE(ImportProfile(settings, dialogs, kExeDir));
+  EXPECT_EQ(settings.profile.FireTime, 200);
+  EXPECT_EQ(settings.profile.ButtonCodes[3], 42);
+
+  Load(3);
+  Load(1);
+  EXPECT_TRUE(settings.profile == profile1);
+}
+
+TEST_F(ProfileExchangeTest, ExportingIntoConfigIniChangesOnlyItsTransferSection) {
+  Load(3);
+  dialogs.answers = {Text(kConfig)};
+  ASSERT_TRUE(ExportProfile(settings, dialogs, kExeDir));
+  const std::string once = File(kConfig);
+  EXPECT_EQ(once.find(kTwoProfiles), 0u) << once;
+  EXPECT_NE(once.find("[Config7]"), std::string::npos);
+
+  // A second export replaces [Config7] rather than adding another.
+  settings.profile.FireTime = 77;
+  dialogs.answers = {Text(kConfig)};
+  ASSERT_TRUE(ExportProfile(settings, dialogs, kExeDir));
+  const std::string twice = File(kConfig);
+  EXPECT_EQ(twice.find(kTwoProfiles), 0u) << twice;
+  const std::size_t section = twice.find("[Config7]");
+  ASSERT_NE(section, std::string::npos);
+  EXPECT_EQ(twice.find("[Config7]", section + 1), std::string::npos);
+  EXPECT_EQ(ini.Read(kConfig, u"Config7", u"FIRE_TIME", 260), u"77");
+}
+
+TEST_F(ProfileExchangeTest, AFileWithoutTheTransferSectionGivesTheFactoryProfile) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;
+  };
+  const Case cases[] = {
+      {"other profiles only", std::string("[Config1]\r\nK3=41\r\nFIRE_TIME=9\r\n")},
+      {"an empty file", std::string()},
+      {"a name that does not exist", std::nullopt},
+  };
+  ProfileSettings factory;
+  ApplyBuiltInDefaults(factory);
+  for (const Case& c : cases) {
+    files.Remove(kExchange);
+    if (c.file) files.Put(kExchange, *c.file);
+    Load(3);
+    settings.profile.MacroMode = 1;
+    dialogs.answers = {Text(kExchange)};
+    ASSERT_TRUE(ImportProfile(settings, dialogs, kExeDir)) << c.name;
+    EXPECT_TRUE(settings.profile == factory) << c.name;
+    EXPECT_EQ(settings.profile.MacroMode, 0) << c.name;
+    EXPECT_EQ(settings.CurrentProfile, 3) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace zlv
