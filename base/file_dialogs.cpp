@@ -2,12 +2,12 @@
 
 namespace zlv {
 
-FileDialogRequest MakeFileDialogRequest(const FileDialogSpec& spec, TextView initialFolder) {
+FileDialogRequest MakeFileDialogRequest(const FileDialogSpec& dialog, TextView initialFolder) {
   FileDialogRequest request;
-  request.kind = spec.kind;
-  request.filter = spec.filter;
-  request.defaultExtension = spec.defaultExtension;
-  request.flags = spec.flags;
+  request.kind = dialog.kind;
+  request.filter = dialog.filter;
+  request.defaultExtension = dialog.defaultExtension;
+  request.flags = dialog.flags;
   request.initialFolder = Text(initialFolder);
   return request;
 }

@@ -56,7 +56,7 @@ struct FileDialogRequest {
   Text initialFolder;
 };
 
-FileDialogRequest MakeFileDialogRequest(const FileDialogSpec& spec, TextView initialFolder);
+FileDialogRequest MakeFileDialogRequest(const FileDialogSpec& dialog, TextView initialFolder);
 
 // The filter in the form the system's dialogs read: every bar becomes a NUL,
 // so the closing double bar gives the double NUL that ends the list.

@@ -85,7 +85,7 @@ TEST_F(ProfileExchangeTest, EachOperationShowsItsOwnDialogInTheProgramFolder) {
 TEST(FileDialogTable, MacroDialogsAskForDatFiles) {
   struct Case {
     const char* name;
-    const FileDialogSpec& spec;
+    const FileDialogSpec& dialog;
     FileDialogKind kind;
     Text filter;
     Text extension;
@@ -98,7 +98,7 @@ TEST(FileDialogTable, MacroDialogsAskForDatFiles) {
        u"dat", 6},
   };
   for (const Case& c : cases) {
-    const FileDialogRequest r = MakeFileDialogRequest(c.spec, u"E:\\z");
+    const FileDialogRequest r = MakeFileDialogRequest(c.dialog, u"E:\\z");
     EXPECT_EQ(r.kind, c.kind) << c.name;
     EXPECT_EQ(r.filter, c.filter) << c.name;
     EXPECT_EQ(r.defaultExtension, c.extension) << c.name;
