@@ -10,48 +10,34 @@
 #include "base/clock.h"
 #include "device/device_link.h"
 #include "device/input_reader.h"
+#include "sim/forwarding_transport.h"
 #include "sim/virtual_hid_system.h"
 #include "sim/virtual_mouse.h"
+#include "tests/support/test_support.h"
 
 namespace zlv {
 namespace {
 
-template <typename Condition>
-bool WaitUntil(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 // The demo's transport, counting the reader's reads: how many failed, and
 // whether one is under way (blocked in the mouse once the handles are set).
-class CountingTransport final : public HidTransport {
+class CountingTransport final : public ForwardingTransport {
  public:
-  explicit CountingTransport(HidTransport& inner) : inner_(inner) {}
+  using ForwardingTransport::ForwardingTransport;
 
-  bool WriteHandleUsable() const override { return inner_.WriteHandleUsable(); }
-  std::size_t FeatureReportLength() const override { return inner_.FeatureReportLength(); }
-  bool SendFeatureReport(const std::uint8_t* data, std::size_t length) override {
-    return inner_.SendFeatureReport(data, length);
-  }
-  std::size_t InputReportLength() const override { return inner_.InputReportLength(); }
   bool ReadInputReport(std::uint8_t* data, std::size_t length) override {
     ++started_;
-    const bool read = inner_.ReadInputReport(data, length);
+    const bool read = ForwardingTransport::ReadInputReport(data, length);
     if (!read) ++failed_;
     ++finished_;
     return read;
   }
-  void CancelRead() override { inner_.CancelRead(); }
 
   int FailedReads() const { return failed_.load(); }
   bool InRead() const { return started_.load() > finished_.load(); }
 
  private:
-  HidTransport& inner_;
   std::atomic<int> started_{0};
   std::atomic<int> finished_{0};
   std::atomic<int> failed_{0};

@@ -15,6 +15,7 @@
 #include "app/gmouse_dlg_win32.h"
 #include "base/text_win32.h"
 #include "device/system_settings.h"
+#include "sim/forwarding_transport.h"
 #include "sim/virtual_hid_system.h"
 #include "sim/virtual_mouse.h"
 #include "tests/support/fakes.h"
@@ -41,26 +42,25 @@ struct SeenPriorities {
 };
 
 // The virtual mouse's transport, noting the priority of the thread that reads.
-class PriorityNotingTransport final : public HidTransport {
+// The virtual transport comes first, so it exists before the forwarding base
+// that refers to it.
+struct OwnedVirtualTransport {
+  VirtualHidTransport virtualTransport;
+};
+class PriorityNotingTransport final : private OwnedVirtualTransport, public ForwardingTransport {
  public:
   PriorityNotingTransport(const DeviceLink& link, VirtualHidSystem& hid, SeenPriorities& seen)
-      : inner_(link, hid), seen_(seen) {}
+      : OwnedVirtualTransport{VirtualHidTransport(link, hid)},
+        ForwardingTransport(virtualTransport),
+        seen_(seen) {}
 
-  bool WriteHandleUsable() const override { return inner_.WriteHandleUsable(); }
-  std::size_t FeatureReportLength() const override { return inner_.FeatureReportLength(); }
-  bool SendFeatureReport(const std::uint8_t* data, std::size_t length) override {
-    return inner_.SendFeatureReport(data, length);
-  }
-  std::size_t InputReportLength() const override { return inner_.InputReportLength(); }
   bool ReadInputReport(std::uint8_t* data, std::size_t length) override {
     seen_.reader = GetThreadPriority(GetCurrentThread());
     seen_.reader_thread = GetCurrentThreadId();
-    return inner_.ReadInputReport(data, length);
+    return ForwardingTransport::ReadInputReport(data, length);
   }
-  void CancelRead() override { inner_.CancelRead(); }
 
  private:
-  VirtualHidTransport inner_;
   SeenPriorities& seen_;
 };
 
@@ -94,15 +94,7 @@ class ScriptedWindow final : public CZLV_GMouseDlg {
   }
 };
 
-template <typename Condition>
-bool WaitUntil(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 class WorkerPriorityTest : public ::testing::Test {
  protected:
