@@ -95,6 +95,26 @@ bool AppCore::Initialise(MainWindowHost& host) {
   return true;
 }
 
+bool AppCore::SwitchUiLanguage(std::int32_t language) {
+  MainWindowHost* host = host_.load();
+  settings.UiLanguage = language == kUiEnglish ? kUiEnglish : 0;
+  WriteUiLanguage(ini, settings.ConfigPath, settings.UiLanguage);
+
+  ui::SkinReader skinReader(ini, platform.messages, [this] { ShutDownDriver(); });
+  const ui::SkinLayoutPaths paths = ui::LayoutPaths(SkinsDir, settings.UiLanguage);
+  if (!skinReader.LoadAllLayouts(paths, skin, functionLabels, warning)) return false;
+
+  MacroFilePath = UserMacroFilePath(MacroFileLocations{ExeDir, SkinsDir}, settings.UiLanguage);
+  // The file is read, and a missing one reported, with the macro lock free; a
+  // macro playing meanwhile goes on from the records as they stand.
+  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState);
+  if (host == nullptr) return true;
+  host->UserMacrosReplaced();
+  host->LoadMenus(settings.UiLanguage);
+  host->SetTitle(MainWindowTitle(settings.UiLanguage));
+  return true;
+}
+
 void AppCore::ShutDownDriver() {
   // A removal is announced once per registration of the mouse's interfaces;
   // the program ends on the first.

@@ -51,6 +51,9 @@ class MainWindowHost {
   virtual void DestroyWindow() = 0;
   // Asks for a repaint of the whole window; callable from any thread.
   virtual void Invalidate() = 0;
+  // A language switch replaced the user macros: the advanced page, while it
+  // is shown, rebuilds its macro list and repaints.
+  virtual void UserMacrosReplaced() = 0;
 };
 
 // The platform services the program uses.
@@ -85,6 +88,14 @@ class AppCore {
   bool Initialise(MainWindowHost& host);
   // The one orderly end of the program.
   void ShutDownDriver();
+  // Switches the running program to a language (1 English, 0 Chinese), also
+  // to the one already active: VER_SEL written at once, the skin layouts and
+  // button labels read again, the language's user macro file loaded (edits
+  // not applied are dropped), the macro list rebuilt, both menus replaced and
+  // the title set. Nothing is sent to the mouse and the profile is neither
+  // loaded nor saved. Returns false when the program ended on the way (a
+  // layout file is missing).
+  bool SwitchUiLanguage(std::int32_t language);
   // A power event: the mouse may have lost its settings.
   void OnPowerBroadcast();
   DeviceChange OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header);

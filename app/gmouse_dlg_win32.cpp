@@ -197,6 +197,12 @@ void CZLV_GMouseDlg::Invalidate() {
   if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
 }
 
+void CZLV_GMouseDlg::UserMacrosReplaced() {
+  if (page_.load() != ui::Page::kAdvanced) return;
+  FillMacroList();
+  InvalidatePage();
+}
+
 // --- Shutdown ---
 
 void CZLV_GMouseDlg::ShutDownDriver() {

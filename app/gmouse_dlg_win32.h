@@ -122,6 +122,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void RemoveTrayIcon() override;
   void DestroyWindow() override;
   void Invalidate() override;
+  void UserMacrosReplaced() override;
 
  protected:
   bool OnInitDialog() override;

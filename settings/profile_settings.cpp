@@ -215,6 +215,10 @@ std::int32_t ReadUiLanguage(IniStore& ini, TextView configPath) {
   return value & 0xFF;
 }
 
+bool WriteUiLanguage(IniStore& ini, TextView configPath, std::int32_t uiLanguage) {
+  return ini.Write(configPath, kInitSection, kLanguageKey, uiLanguage == 1 ? u"1" : u"0");
+}
+
 void EnableDpiStage(ProfileSettings& s, int stage) {
   if (stage < 0 || stage >= kDpiStageCount) return;
   s.DpiStageEnabled[stage] = 1;

@@ -134,6 +134,8 @@ class SettingsModel {
 
 // [Init] VER_SEL of config.ini: 1 English, 0 Chinese; anything unreadable gives 0.
 std::int32_t ReadUiLanguage(IniStore& ini, TextView configPath);
+// Writes VER_SEL: "1" for English (1), "0" for any other value.
+bool WriteUiLanguage(IniStore& ini, TextView configPath, std::int32_t uiLanguage);
 
 // Rules that keep DpiLevel on an enabled stage while the user edits stages.
 // Stage numbers outside 0..3 are ignored.

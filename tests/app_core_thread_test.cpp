@@ -49,6 +49,7 @@ class FakeHost final : public MainWindowHost {
   }
   void DestroyWindow() override { calls.push_back("destroy"); }
   void Invalidate() override { ++repaints; }
+  void UserMacrosReplaced() override { calls.push_back("macros"); }
 
   std::vector<std::string> calls;
   Text title;
@@ -228,6 +229,84 @@ TEST_F(AppCoreTest, AMacroButtonPlaysThroughTheMouse) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_TRUE(keys);
+}
+
+std::vector<Text> UserMacroNames(const AppCore& core) {
+  std::vector<Text> names;
+  for (int i = 0; i < core.macros.user.count; ++i) names.push_back(core.macros.user.slots[i].Name());
+  return names;
+}
+
+TEST_F(AppCoreTest, TheLanguageSwitchReloadsEverythingButTouchesNeitherMouseNorProfile) {
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  const std::vector<Text> englishMacros = UserMacroNames(*core);
+  const Text englishLabel = core->functionLabels[1];
+  // An edit not yet applied: the switch neither saves nor drops it.
+  core->settings.profile.FireTime = 123;
+  const std::string profilesBefore = Config().substr(Config().find("[Config1]"));
+
+  struct Case {
+    std::int32_t language;
+    const char* verSel;
+    const char16_t* title;
+    const char16_t* macroFile;
+  };
+  for (const Case& c : {Case{0, "VER_SEL=0", u"泽凡电竞游戏鼠标驱动", u"\\Macro_CN.dat"},
+                        Case{0, "VER_SEL=0", u"泽凡电竞游戏鼠标驱动", u"\\Macro_CN.dat"},
+                        Case{1, "VER_SEL=1", u"Zelvan Gaming Mouse", u"\\Macro_EN.dat"}}) {
+    SCOPED_TRACE(c.verSel);
+    host.calls.clear();
+    mouse.ClearLog();
+    ASSERT_TRUE(core->SwitchUiLanguage(c.language));
+    EXPECT_EQ(core->settings.UiLanguage, c.language);
+    EXPECT_NE(Config().find(c.verSel), std::string::npos);
+    EXPECT_EQ(host.title, c.title);
+    EXPECT_EQ(core->MacroFilePath, Text(kExeDir) + c.macroFile);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"macros", "menus", "title"}));
+    EXPECT_TRUE(mouse.Log().empty());
+    EXPECT_EQ(core->settings.profile.FireTime, 123);
+    EXPECT_EQ(Config().substr(Config().find("[Config1]")), profilesBefore);
+    if (c.language == 0) {
+      EXPECT_NE(UserMacroNames(*core), englishMacros);
+      EXPECT_NE(core->functionLabels[1], englishLabel);
+    } else {
+      EXPECT_EQ(UserMacroNames(*core), englishMacros);
+      EXPECT_EQ(core->functionLabels[1], englishLabel);
+    }
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(AppCoreTest, SwitchingTheLanguageWhileAMacroPlaysLeavesNothingHeld) {
+  SetConfig("CurConfig=1", "CurConfig=3");
+  MakeCore();
+  ASSERT_TRUE(core->Initialise(host));
+  mouse.ClearLog();
+  mouse.PressButton(5);
+  mouse.ReleaseButton(5);
+  const auto keyReports = [this] {
+    int n = 0;
+    for (const auto& r : mouse.Log()) n += r.bytes[1] == 0x15 || r.bytes[1] == 0x16;
+    return n;
+  };
+  ASSERT_TRUE(testing::WaitUntil([&] { return keyReports() > 0; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(core->SwitchUiLanguage(0));
+  ASSERT_TRUE(core->SwitchUiLanguage(1));
+  // The pass ends by itself; then the reports stop and every key is up.
+  int seen = -1;
+  ASSERT_TRUE(testing::WaitUntil(
+      [&] {
+        const int now = keyReports();
+        const bool quiet = now == seen;
+        seen = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return quiet;
+      },
+      std::chrono::seconds(20)));
+  const VirtualMouseState state = mouse.State();
+  EXPECT_EQ(state.heldKeys, (std::array<std::uint8_t, 6>{}));
+  EXPECT_EQ(state.mouseButtons, 0xFF);
 }
 
 }  // namespace

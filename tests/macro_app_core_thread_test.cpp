@@ -38,6 +38,7 @@ class QuietHost final : public MainWindowHost {
   void RemoveTrayIcon() override {}
   void DestroyWindow() override {}
   void Invalidate() override {}
+  void UserMacrosReplaced() override {}
 };
 
 // Records each message box and whether another thread (the player) could

@@ -7,7 +7,11 @@
 #include "app/profile_exchange.h"
 #include "base/file_dialogs.h"
 #include "settings/profile_settings.h"
+#include "macro/macro_file.h"
+#include "macro/macro_tables.h"
 #include "sim/memory_file_store.h"
+#include "tests/support/fakes.h"
+#include "tests/support/test_support.h"
 
 namespace zlv {
 namespace {
@@ -215,6 +219,121 @@ TEST_F(ProfileExchangeTest, AFileWithoutTheTransferSectionGivesTheFactoryProfile
     EXPECT_TRUE(settings.profile == factory) << c.name;
     EXPECT_EQ(settings.profile.MacroMode, 0) << c.name;
     EXPECT_EQ(settings.CurrentProfile, 3) << c.name;
+  }
+}
+
+TEST_F(ProfileExchangeTest, ADamagedFileStillGivesAProfileTheMouseCanTake) {
+  const std::string utf16OddByte = testing::Utf16Le(u"[Config7]\r\nFIRE_TIME=77\r\n") + "\x41";
+  const std::string cases[] = {
+      std::string("\x00\xff\xfe\x01\x80[Config7\x00K0=\xff", 17),
+      "[Config7]\r\nK0=2\r\nK1=3\r\nFIRE_TIME=99999999999\r\nDPI_LEVEL=-5\r\nLED_STATUS=-1\r\n"
+      "DPI_SPEED=1000\r\nDPI_SET_EN0=0\r\nDPI_SET_EN1=0\r\nDPI_SET_EN2=0\r\nDPI_SET_EN3=0\r\n",
+      "[Config7]\r\nK0=1\r\nFIRE_TI",
+      utf16OddByte,
+  };
+  for (const std::string& file : cases) {
+    SCOPED_TRACE(file.substr(0, 40));
+    files.Put(kExchange, file);
+    Load(1);
+    dialogs.answers = {Text(kExchange)};
+    ASSERT_TRUE(ImportProfile(settings, dialogs, kExeDir));
+    const ProfileSettings& p = settings.profile;
+    EXPECT_GE(p.FireTime, 0);
+    EXPECT_LE(p.FireTime, 300);
+    EXPECT_GE(p.DpiLevel, 0);
+    EXPECT_LE(p.DpiLevel, 3);
+    EXPECT_EQ(p.DpiStageEnabled[static_cast<std::size_t>(p.DpiLevel.load())], 1);
+    EXPECT_GE(p.LedMode, 0);
+    EXPECT_LE(p.LedMode, 3);
+    EXPECT_LE(p.PointerSpeed, 9);
+    bool primaryClick = false;
+    for (const auto& code : p.ButtonCodes) primaryClick = primaryClick || code == 1;
+    EXPECT_TRUE(primaryClick);
+  }
+}
+
+constexpr char16_t kUserMacros[] = u"C:\\Games\\ZLV\\Macro_EN.dat";
+constexpr char16_t kMacroExchange[] = u"D:\\backup\\mine.dat";
+
+class MacroExchangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    macros.user.count = 2;
+    macros.user.slots[0].SetName(u"first");
+    macros.user.slots[0].SetCount(1);
+    macros.user.slots[0].SetEvent(0, MacroEvent{4, 1});
+    macros.user.slots[1].SetName(u"second");
+    ASSERT_TRUE(SaveMacroFile(ini, kUserMacros, macros.user));
+  }
+  std::vector<Text> Names() const {
+    std::vector<Text> names;
+    for (int i = 0; i < macros.user.count; ++i) names.push_back(macros.user.slots[i].Name());
+    return names;
+  }
+
+  MemoryFileStore files;
+  IniStore ini{files};
+  testing::RecordingMessages messages;
+  MacroTables macros;
+  MacroEditState state;
+  FakeFileDialogs dialogs;
+};
+
+TEST_F(MacroExchangeTest, ExportThenImportBringsTheMacrosBackAndLeavesTheLanguageFileAlone) {
+  dialogs.answers = {Text(kMacroExchange)};
+  ASSERT_TRUE(ExportMacros(ini, macros, dialogs, kExeDir));
+  ASSERT_EQ(dialogs.requests.size(), 1u);
+  EXPECT_EQ(dialogs.requests[0].defaultExtension, u"dat");
+  const std::string userFile = *files.Read(kUserMacros);
+
+  macros.user.count = 0;
+  macros.user.slots[0].SetName(u"gone");
+  dialogs.answers = {Text(kMacroExchange)};
+  ASSERT_TRUE(ImportMacros(ini, messages, macros, state, dialogs, kExeDir));
+  EXPECT_EQ(Names(), (std::vector<Text>{u"first", u"second"}));
+  EXPECT_EQ(macros.user.slots[0].Event(0), (MacroEvent{4, 1}));
+  EXPECT_EQ(*files.Read(kUserMacros), userFile);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MacroExchangeTest, CancelledDialogsChangeNothing) {
+  const std::string userFile = *files.Read(kUserMacros);
+  EXPECT_FALSE(ImportMacros(ini, messages, macros, state, dialogs, kExeDir));
+  EXPECT_FALSE(ExportMacros(ini, macros, dialogs, kExeDir));
+  EXPECT_EQ(Names(), (std::vector<Text>{u"first", u"second"}));
+  EXPECT_FALSE(files.Read(kMacroExchange).has_value());
+  EXPECT_EQ(*files.Read(kUserMacros), userFile);
+}
+
+TEST_F(MacroExchangeTest, DamagedFilesLoadWhatTheyHoldAndNoMore) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> file;
+    int count;
+  };
+  const std::string record = "097000098000";  // "ab", the rest missing
+  const Case cases[] = {
+      {"missing", std::nullopt, 0},
+      {"empty", std::string(), 0},
+      {"binary", std::string("\x00\x01\xff\xfe[Macros]\x00macroNum=\x80", 23), 0},
+      {"huge count", "[Macros]\r\nmacroNum=99\r\n0=" + record + "\r\n", 12},
+      {"negative count", "[Macros]\r\nmacroNum=-3\r\n0=" + record + "\r\n", 0},
+      {"truncated record", "[Macros]\r\nmacroNum=1\r\n0=" + record, 1},
+      {"UTF-16 with an odd byte", testing::Utf16Le(u"[Macros]\r\nmacroNum=1\r\n0=097\r\n") + "\x30", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    files.Remove(kMacroExchange);
+    if (c.file) files.Put(kMacroExchange, *c.file);
+    messages.shown.clear();
+    dialogs.answers = {Text(kMacroExchange)};
+    ASSERT_TRUE(ImportMacros(ini, messages, macros, state, dialogs, kExeDir));
+    EXPECT_EQ(macros.user.count, c.count);
+    EXPECT_EQ(messages.shown.size(), c.file ? 0u : 1u);
+    if (c.count > 0 && c.file->find("097000098") != std::string::npos) {
+      EXPECT_EQ(macros.user.slots[0].Name(), u"ab");
+      EXPECT_EQ(macros.user.slots[0].Count(), 0);
+    }
   }
 }
 
