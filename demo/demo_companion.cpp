@@ -148,6 +148,35 @@ ui::PixelPoint CompanionPlacement(const ui::PixelRect& main, int width, int heig
   return {inside(right, width, workArea.left, workArea.right), alignedY};
 }
 
+CompanionKeyAction CompanionKey(std::uint32_t virtualKey, KeyTransition transition) {
+  // Windows virtual-key codes: digits and letters are their ASCII capitals.
+  constexpr std::uint32_t kKey1 = '1';
+  constexpr std::uint32_t kKeypad1 = 0x61;  // VK_NUMPAD1
+  constexpr std::uint32_t kKeyD = 'D';
+  constexpr std::uint32_t kKeyU = 'U';
+  using Kind = CompanionKeyAction::Kind;
+
+  int button = 0;
+  if (virtualKey >= kKey1 && virtualKey < kKey1 + kHardwareButtonCount) {
+    button = static_cast<int>(virtualKey - kKey1) + 1;
+  } else if (virtualKey >= kKeypad1 && virtualKey < kKeypad1 + kHardwareButtonCount) {
+    button = static_cast<int>(virtualKey - kKeypad1) + 1;
+  }
+  if (button != 0) {
+    switch (transition) {
+      case KeyTransition::kDown:
+        return {Kind::kPress, button};
+      case KeyTransition::kUp:
+        return {Kind::kRelease, button};
+      case KeyTransition::kRepeat:
+        return {Kind::kNothing, 0};
+    }
+  }
+  if (virtualKey != kKeyD && virtualKey != kKeyU) return {};
+  if (transition != KeyTransition::kDown) return {Kind::kNothing, 0};
+  return {virtualKey == kKeyD ? Kind::kNextDpiStage : Kind::kUnplug, 0};
+}
+
 std::optional<int> ParseRunSeconds(TextView value) {
   value = TrimBlanks(value);
   if (value.empty() || value.size() > 5) return std::nullopt;

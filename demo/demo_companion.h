@@ -98,6 +98,32 @@ inline constexpr int kCompanionGap = 8;
 ui::PixelPoint CompanionPlacement(const ui::PixelRect& main, int width, int height,
                                   const ui::PixelRect& workArea);
 
+// The keys of the companion window while it has the keyboard focus.
+inline constexpr const char* kCompanionKeysHelp = "Keys: 1-6 hold buttons 1-6, D next DPI stage, U unplug";
+
+// A key message: the first press, the keyboard's auto-repeat of a held key,
+// or the release.
+enum class KeyTransition { kDown, kRepeat, kUp };
+
+struct CompanionKeyAction {
+  enum class Kind {
+    kPassOn,        // not one of the companion's keys: the focused control gets it
+    kNothing,       // one of them, with nothing to do (auto-repeat, release of D or U)
+    kPress,         // press hardware button `button` and keep it down
+    kRelease,       // release hardware button `button`
+    kNextDpiStage,  // as the next-stage button
+    kUnplug,        // as the unplug button
+  };
+  Kind kind = Kind::kPassOn;
+  int button = 0;  // 1..6 for kPress and kRelease, else 0
+  bool operator==(const CompanionKeyAction&) const = default;
+};
+
+// What the key with Windows virtual-key code `virtualKey` does: 1-6 (top row
+// or keypad) hold hardware buttons 1-6 from the press to the release, D steps
+// the DPI stage and U unplugs the mouse, each once per press.
+CompanionKeyAction CompanionKey(std::uint32_t virtualKey, KeyTransition transition);
+
 // The demo's run time limit from its environment value: whole seconds, 1 to
 // 86400. Nothing (no limit) for an empty, non-numeric or out-of-range value.
 std::optional<int> ParseRunSeconds(TextView value);

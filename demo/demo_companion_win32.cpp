@@ -1,5 +1,7 @@
 #include "demo/demo_companion_win32.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -13,6 +15,9 @@ namespace {
 // Posted to the window when reports wait in the mailbox. The first parameter
 // stays 0: the main window's key filter swallows some other values.
 constexpr UINT kReportsWaiting = WM_APP + 0x51;
+
+// The id of the children's subclass (see ChildProc).
+constexpr UINT_PTR kKeySubclassId = 0x5A4C;
 
 constexpr int kMargin = 10;
 constexpr int kRowHeight = 28;
@@ -136,6 +141,8 @@ bool CompanionWindow::Open(HWND mainWindow) {
 void CompanionWindow::Close() {
   inbox_->window.store(nullptr);
   if (hwnd_ == nullptr) return;
+  // Nothing stays held by a key once the window is gone.
+  ReleaseKeyHolds();
   HWND window = hwnd_;
   hwnd_ = nullptr;
   report_list_ = nullptr;
@@ -171,7 +178,10 @@ void CompanionWindow::CreateControls() {
   Child(hwnd_, L"BUTTON", L"Unplug mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 290, kMargin + kRowHeight, 140,
         24, kUnplugId, font);
 
-  y += 6;
+  y += 2;
+  Child(hwnd_, L"STATIC", ToWide(Ascii(kCompanionKeysHelp)).c_str(), SS_LEFT | SS_NOPREFIX, kMargin, y,
+        kClientWidth - 2 * kMargin, 18, kKeysHelpId, font);
+  y += 24;
   Child(hwnd_, L"STATIC", L"The mouse holds:", SS_LEFT, kMargin, y, 300, 18, -1, font);
   y += 20;
   const int stateHeight = 92;
@@ -184,12 +194,39 @@ void CompanionWindow::CreateControls() {
   report_list_ = Child(hwnd_, L"LISTBOX", L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL,
                        kMargin, y, kClientWidth - 2 * kMargin, kClientHeight - y - kMargin, kReportListId,
                        fixed_font_ != nullptr ? fixed_font_ : font);
+
+  // The focused control gets the keys, and the window is no dialog of the
+  // program's window layer, so nothing on the way sees them: each child
+  // looks at them first.
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SetWindowSubclass(child, &CompanionWindow::ChildProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
+  }
 }
 
 LRESULT CALLBACK CompanionWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<CompanionWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK CompanionWindow::ChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self) {
+  auto* companion = reinterpret_cast<CompanionWindow*>(self);
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (companion->OnKey(message, wParam, lParam)) return 0;
+      break;
+    case WM_KILLFOCUS:
+      companion->OnFocusLeaving(reinterpret_cast<HWND>(wParam));
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(child, &CompanionWindow::ChildProc, kKeySubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(child, message, wParam, lParam);
 }
 
 LRESULT CompanionWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -200,6 +237,13 @@ LRESULT CompanionWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (OnKey(message, wParam, lParam)) return 0;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_KILLFOCUS:
+      OnFocusLeaving(reinterpret_cast<HWND>(wParam));
+      return 0;
     case WM_CLOSE:
       // The program goes on without its companion.
       Close();
@@ -209,10 +253,64 @@ LRESULT CompanionWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+bool CompanionWindow::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  KeyTransition transition = KeyTransition::kDown;
+  if (message == WM_KEYUP) {
+    transition = KeyTransition::kUp;
+  } else if ((lParam & (1L << 30)) != 0) {
+    // The key was down already: the keyboard's auto-repeat.
+    transition = KeyTransition::kRepeat;
+  }
+  const CompanionKeyAction action = CompanionKey(static_cast<std::uint32_t>(wParam), transition);
+  const bool plugged = hid_.MousePlugged();
+  const unsigned bit = action.button > 0 ? 1U << (action.button - 1) : 0U;
+  switch (action.kind) {
+    case CompanionKeyAction::Kind::kPassOn:
+      return false;
+    case CompanionKeyAction::Kind::kNothing:
+      break;
+    case CompanionKeyAction::Kind::kPress:
+      if (plugged && (key_holds_ & bit) == 0) {
+        key_holds_ |= bit;
+        SetHeld(action.button, true);
+      }
+      break;
+    case CompanionKeyAction::Kind::kRelease:
+      if ((key_holds_ & bit) != 0) {
+        key_holds_ &= ~bit;
+        SetHeld(action.button, false);
+      }
+      break;
+    case CompanionKeyAction::Kind::kNextDpiStage:
+      if (plugged) NextDpiStage();
+      break;
+    case CompanionKeyAction::Kind::kUnplug:
+      if (plugged) Unplug();
+      break;
+  }
+  return true;
+}
+
+void CompanionWindow::OnFocusLeaving(HWND next) {
+  if (hwnd_ != nullptr && next != nullptr && (next == hwnd_ || IsChild(hwnd_, next))) return;
+  ReleaseKeyHolds();
+}
+
+void CompanionWindow::ReleaseKeyHolds() {
+  for (int b = 1; b <= kHardwareButtonCount; ++b) {
+    const unsigned bit = 1U << (b - 1);
+    if ((key_holds_ & bit) == 0) continue;
+    key_holds_ &= ~bit;
+    SetHeld(b, false);
+  }
+}
+
 void CompanionWindow::OnCommand(int id, int) {
   if (id >= kClickButtonId && id < kClickButtonId + kHardwareButtonCount) {
     Click(id - kClickButtonId + 1);
   } else if (id >= kHoldButtonId && id < kHoldButtonId + kHardwareButtonCount) {
+    // The toggle takes over a hold its key made.
+    key_holds_ &= ~(1U << (id - kHoldButtonId));
     HWND hold = GetDlgItem(hwnd_, id);
     SetHeld(id - kHoldButtonId + 1, SendMessageW(hold, BM_GETCHECK, 0, 0) == BST_CHECKED);
   } else if (id == kNextDpiStageId) {
@@ -225,7 +323,10 @@ void CompanionWindow::OnCommand(int id, int) {
 void CompanionWindow::Click(int hardwareButton) {
   mouse_.PressButton(hardwareButton);
   mouse_.ReleaseButton(hardwareButton);
-  // A click ends a hold of the same button.
+  // A click ends a hold of the same button, its key's too.
+  if (hardwareButton >= 1 && hardwareButton <= kHardwareButtonCount) {
+    key_holds_ &= ~(1U << (hardwareButton - 1));
+  }
   if (hwnd_ != nullptr) {
     SendDlgItemMessageW(hwnd_, kHoldButtonId + hardwareButton - 1, BM_SETCHECK, BST_UNCHECKED, 0);
   }

@@ -1,7 +1,8 @@
 // The demo build's companion window: a plain top-level window beside the main
 // window that plays the user's hand on the virtual mouse (click or hold each
-// of the six buttons, step the DPI stage, unplug the mouse) and shows the
-// feature reports the mouse receives and what it now holds.
+// of the six buttons, step the DPI stage, unplug the mouse; with its buttons
+// or, while it has the keyboard focus, with keys) and shows the feature
+// reports the mouse receives and what it now holds.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +30,7 @@ inline constexpr int kNextDpiStageId = 1020;
 inline constexpr int kUnplugId = 1021;
 inline constexpr int kStateListId = 1030;
 inline constexpr int kReportListId = 1031;
+inline constexpr int kKeysHelpId = 1040;
 
 // A file the lines of the report log are appended to, each written through
 // to the file as it comes (no buffering of our own). Safe for several threads.
@@ -81,7 +83,18 @@ class CompanionWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The children's subclass: their keys and focus go through OnKey and
+  // OnFocusLeaving first.
+  static LRESULT CALLBACK ChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR self);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  // True when a WM_KEYDOWN or WM_KEYUP was one of the window's keys (see
+  // CompanionKey) and is done with.
+  bool OnKey(UINT message, WPARAM wParam, LPARAM lParam);
+  // The focus moves from the window or a child to `next`: buttons held by
+  // keys are released unless it stays inside the window.
+  void OnFocusLeaving(HWND next);
+  void ReleaseKeyHolds();
   void CreateControls();
   void OnCommand(int id, int notifyCode);
   void ShowState();
@@ -100,6 +113,9 @@ class CompanionWindow {
   std::shared_ptr<Inbox> inbox_ = std::make_shared<Inbox>();
   ReportLines lines_;
   bool observing_ = false;
+  // Hardware buttons held by a key (bit b - 1 for button b): only these are
+  // released by a key's release or the focus leaving.
+  unsigned key_holds_ = 0;
   HWND hwnd_ = nullptr;
   HWND report_list_ = nullptr;
   HWND state_list_ = nullptr;

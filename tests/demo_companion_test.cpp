@@ -143,6 +143,49 @@ TEST(DemoDpiStageButton, PrefersCycleThenUpThenDown) {
   }
 }
 
+TEST(DemoCompanionKey, DigitsHoldButtonsAndLettersActOncePerPress) {
+  using Kind = CompanionKeyAction::Kind;
+  constexpr KeyTransition kDown = KeyTransition::kDown;
+  constexpr KeyTransition kRepeat = KeyTransition::kRepeat;
+  constexpr KeyTransition kUp = KeyTransition::kUp;
+  struct Case {
+    std::uint32_t key;
+    KeyTransition transition;
+    CompanionKeyAction expected;
+  };
+  const Case cases[] = {
+      {'1', kDown, {Kind::kPress, 1}},
+      {'4', kDown, {Kind::kPress, 4}},
+      {'4', kUp, {Kind::kRelease, 4}},
+      {'6', kDown, {Kind::kPress, 6}},
+      // The keyboard's auto-repeat of a held digit presses nothing again.
+      {'4', kRepeat, {Kind::kNothing, 0}},
+      // The keypad's digits (VK_NUMPAD1..6) as the top row's.
+      {0x61, kDown, {Kind::kPress, 1}},
+      {0x66, kUp, {Kind::kRelease, 6}},
+      {'D', kDown, {Kind::kNextDpiStage, 0}},
+      {'U', kDown, {Kind::kUnplug, 0}},
+      // D and U act on the press only; still theirs, so the control gets neither.
+      {'D', kRepeat, {Kind::kNothing, 0}},
+      {'D', kUp, {Kind::kNothing, 0}},
+      {'U', kRepeat, {Kind::kNothing, 0}},
+      {'U', kUp, {Kind::kNothing, 0}},
+      // Next to ours: the buttons' own keys and everything else pass on.
+      {'0', kDown, {}},
+      {'7', kDown, {}},
+      {0x60, kDown, {}},  // VK_NUMPAD0
+      {0x67, kDown, {}},  // VK_NUMPAD7
+      {'C', kDown, {}},
+      {'E', kDown, {}},
+      {0x20, kDown, {}},  // VK_SPACE, which presses the focused button
+      {0x09, kDown, {}},  // VK_TAB
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CompanionKey(c.key, c.transition), c.expected)
+        << "key 0x" << std::hex << c.key << " transition " << static_cast<int>(c.transition);
+  }
+}
+
 TEST(DemoReportLines, KeepsTheNewestAndSaysHowManyWentFromTheTop) {
   ReportLines lines(3);
   EXPECT_EQ(lines.Add(u"a"), 0u);

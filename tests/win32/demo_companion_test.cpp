@@ -1,6 +1,6 @@
 // The demo's companion window in this process, over a virtual mouse and its
-// HID interfaces: its buttons reach the mouse, reports sent from other threads
-// reach its list, and unplugging announces the removal.
+// HID interfaces: its buttons and keys reach the mouse, reports sent from
+// other threads reach its list, and unplugging announces the removal.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include "demo/demo_companion_win32.h"
 #include "device/protocol.h"
+#include "tests/win32/program_image_win32.h"
 
 namespace zlv::demo {
 namespace {
@@ -164,6 +165,169 @@ TEST_F(DemoCompanionWindowTest, ClosingTheWindowLeavesTheMouseObservedSafely) {
   Send({7, 0x20, 0, 0, 0, 0, 0, 0});  // no window to post to: nothing happens
   PumpReports();
   EXPECT_TRUE(mouse.State().exitSeen);
+}
+
+// --- Keys ---
+
+// Presses or releases `key` through the system's input, as the keyboard does.
+void SendKey(WORD key, bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+class DemoCompanionKeysTest : public DemoCompanionWindowTest {
+ protected:
+  void TearDown() override {
+    // No key stays down for the tests after this one.
+    for (WORD key : {WORD{'4'}, WORD{'5'}, WORD{'D'}, WORD{'U'}}) SendKey(key, false);
+    zlv::testing::PumpFor(50);
+    if (other_ != nullptr) DestroyWindow(other_);
+  }
+  // Gives `window` (the companion or one of its controls) the keyboard focus.
+  void Focus(HWND window) {
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    SetFocus(window);
+    zlv::testing::PumpFor(30);
+    ASSERT_EQ(GetFocus(), window);
+  }
+  // Sends a key, pumps as the program's loop does until no key message
+  // waits, and says whether the mouse then holds `reports` input reports.
+  bool Key(WORD key, bool down, std::size_t reports) {
+    SendKey(key, down);
+    zlv::testing::PumpFor(10);
+    zlv::testing::PumpUntil([] { return HIWORD(GetQueueStatus(QS_KEY)) == 0; }, 3000);
+    return mouse.PendingInputReports() == reports;
+  }
+  LRESULT HoldCheck(int button) {
+    return SendDlgItemMessageW(companion.hwnd(), kHoldButtonId + button - 1, BM_GETCHECK, 0, 0);
+  }
+  // A top-level window of this thread to move the focus to.
+  HWND OtherWindow() {
+    other_ = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 700, 200, 100, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    return other_;
+  }
+
+ private:
+  HWND other_ = nullptr;
+};
+
+TEST_F(DemoCompanionKeysTest, DigitsHoldTheirButtonAndDStepsTheStageWhereverTheFocusIsInTheWindow) {
+  Assign(4, 0);  // button 4 announces its press and release to the host
+  const HWND window = companion.hwnd();
+  const struct {
+    const char* what;
+    HWND focus;
+  } cases[] = {
+      {"the window itself", window},
+      {"a click button", GetDlgItem(window, kClickButtonId)},
+      {"button 4's own hold toggle", GetDlgItem(window, kHoldButtonId + 3)},
+      {"the report list", GetDlgItem(window, kReportListId)},
+  };
+  int stage = mouse.State().activeStage;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Focus(c.focus);
+    ASSERT_TRUE(Key('4', true, 1));
+    Bytes report = ReadInput();
+    EXPECT_EQ(report[1], protocol::kButtonEventBase + 4);
+    EXPECT_NE(report[2], protocol::kReleaseMark);
+    EXPECT_EQ(HoldCheck(4), BST_CHECKED);
+    // The keyboard's auto-repeat while the key stays down presses nothing.
+    EXPECT_TRUE(Key('4', true, 0));
+    EXPECT_TRUE(Key('4', true, 0));
+    ASSERT_TRUE(Key('4', false, 1));
+    report = ReadInput();
+    EXPECT_EQ(report[1], protocol::kButtonEventBase + 4);
+    EXPECT_EQ(report[2], protocol::kReleaseMark);
+    EXPECT_EQ(HoldCheck(4), BST_UNCHECKED);
+
+    // D: one step per press, through the DPI button (6 at the factory), which
+    // announces its press and release.
+    ASSERT_TRUE(Key('D', true, 2));
+    EXPECT_TRUE(Key('D', true, 2));
+    EXPECT_TRUE(Key('D', false, 2));
+    stage = (stage + 1) % 4;
+    EXPECT_EQ(mouse.State().activeStage, stage);
+    ReadInput();
+    ReadInput();
+    EXPECT_EQ(GetFocus(), c.focus);
+  }
+  EXPECT_TRUE(hid.MousePlugged());
+}
+
+TEST_F(DemoCompanionKeysTest, TheKeysLineFitsItsPlaceAndStandsClearOfTheOtherControls) {
+  const HWND window = companion.hwnd();
+  const HWND line = GetDlgItem(window, kKeysHelpId);
+  ASSERT_NE(line, nullptr);
+  RECT place{};
+  GetWindowRect(line, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_GE(place.left, client.left);
+  EXPECT_LE(place.right, client.right);
+
+  // The whole text in the control's font, one line high.
+  wchar_t text[128]{};
+  const int length = GetWindowTextW(line, text, 128);
+  HDC dc = GetDC(line);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(line, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(line, dc);
+  EXPECT_LE(size.cx, place.right - place.left) << size.cx;
+  EXPECT_LE(size.cy, place.bottom - place.top) << size.cy;
+
+  for (HWND other = GetWindow(window, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+    if (other == line) continue;
+    RECT rect{};
+    GetWindowRect(other, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    RECT overlap{};
+    EXPECT_FALSE(IntersectRect(&overlap, &place, &rect)) << "control " << GetDlgCtrlID(other);
+  }
+}
+
+TEST_F(DemoCompanionKeysTest, UUnplugsTheMouse) {
+  Focus(GetDlgItem(companion.hwnd(), kClickButtonId + 2));
+  SendKey('U', true);
+  ASSERT_TRUE(zlv::testing::PumpUntil([&] { return !hid.MousePlugged(); }, 3000));
+  SendKey('U', false);
+  zlv::testing::PumpFor(30);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(companion.hwnd(), kUnplugId)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(companion.hwnd(), kNextDpiStageId)));
+}
+
+TEST_F(DemoCompanionKeysTest, AKeyHeldButtonIsReleasedWhenTheFocusLeavesOrTheWindowCloses) {
+  Assign(5, 0);
+  const HWND clickButton = GetDlgItem(companion.hwnd(), kClickButtonId);
+  Focus(clickButton);
+  ASSERT_TRUE(Key('5', true, 1));
+  ReadInput();
+  // Within the window the hold stays.
+  Focus(GetDlgItem(companion.hwnd(), kHoldButtonId));
+  EXPECT_EQ(mouse.PendingInputReports(), 0u);
+  EXPECT_EQ(HoldCheck(5), BST_CHECKED);
+
+  Focus(OtherWindow());
+  ASSERT_EQ(mouse.PendingInputReports(), 1u);
+  EXPECT_EQ(ReadInput()[2], protocol::kReleaseMark);
+  EXPECT_EQ(HoldCheck(5), BST_UNCHECKED);
+  // The key's release, now elsewhere, releases nothing more.
+  EXPECT_TRUE(Key('5', false, 0));
+
+  Focus(clickButton);
+  ASSERT_TRUE(Key('5', true, 1));
+  ReadInput();
+  SendMessageW(companion.hwnd(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(mouse.PendingInputReports(), 1u);
+  EXPECT_EQ(ReadInput()[2], protocol::kReleaseMark);
+  EXPECT_TRUE(Key('5', false, 0));
 }
 
 }  // namespace
