@@ -14,6 +14,16 @@ namespace {
 // Room for a long path ("\\?\" form) and its terminator.
 constexpr DWORD kPathBufferLength = 32768;
 
+// The folder the dialog opens in. Wine's dialog crashes when the chosen
+// file's path grows past MAX_PATH, so a folder that leaves no room within
+// MAX_PATH for a separator and an 8.3 name is not passed: the dialog then
+// opens in its own default folder.
+std::wstring DialogStartFolder(std::wstring folder) {
+  constexpr size_t kRoomForName = 1 + 12 + 1;  // "\", "name.ext", terminator
+  if (folder.size() + kRoomForName > MAX_PATH) return {};
+  return folder;
+}
+
 }  // namespace
 
 Win32FileDialogs::Win32FileDialogs(std::function<HWND()> owner) : owner_(std::move(owner)) {}
@@ -26,7 +36,7 @@ std::optional<Text> Win32FileDialogs::Choose(const FileDialogRequest& request) {
   // ends in two NULs even if the text lacked its closing double bar.
   const std::wstring filter = ToWide(NulSeparatedFilter(request.filter));
   const std::wstring extension = ToWide(request.defaultExtension);
-  const std::wstring folder = ToWide(request.initialFolder);
+  const std::wstring folder = DialogStartFolder(ToWide(request.initialFolder));
   std::vector<wchar_t> path(kPathBufferLength, L'\0');  // no preset file name
 
   OPENFILENAMEW ofn{};
