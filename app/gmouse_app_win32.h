@@ -12,6 +12,7 @@
 #include "device/system_settings.h"
 #include "base/message_box.h"
 #include "wingui/win_framework_win32.h"
+#include "base/file_dialogs.h"
 #include "base/file_store.h"
 #include "macro/program_launcher.h"
 #include "base/text.h"
@@ -40,6 +41,9 @@ struct AppComposition {
   SystemSettings* system = nullptr;
   FileStore* files = nullptr;
   ProgramLauncher* launcher = nullptr;
+  // The open and save dialogs of the profile and macro exchange; left null,
+  // the system's own.
+  FileDialogs* fileDialogs = nullptr;
 };
 
 // The named mutex that marks a running instance.

@@ -7,12 +7,14 @@
 #include <utility>
 
 #include "app/key_filter.h"
+#include "app/profile_exchange.h"
 #include "app/restore_defaults.h"
 #include "app/settings_push.h"
 #include "base/message_box_win32.h"
 #include "app/shell_commands.h"
 #include "app/window_title.h"
 #include "base/clock.h"
+#include "base/file_dialogs_win32.h"
 #include "base/file_store.h"
 #include "base/text_win32.h"
 #include "base/thread_priority_win32.h"
@@ -105,6 +107,14 @@ bool CZLV_GMouseDlg::OnInitDialog() {
   hook_ = std::make_unique<LowLevelKeyboardHook>(*key_sink_);
   recorder_ = std::make_unique<MacroRecorder>(core_->macros, core_->macroState, event_list_, *hook_,
                                               utc_clock_);
+  editor_ = std::make_unique<MacroEditor>(core_->macros, core_->macroState, event_list_,
+                                          macro_list_model_, core_->platform.messages);
+  if (composition_.fileDialogs != nullptr) {
+    file_dialogs_ = composition_.fileDialogs;
+  } else {
+    own_file_dialogs_ = std::make_unique<Win32FileDialogs>([this] { return hwnd(); });
+    file_dialogs_ = own_file_dialogs_.get();
+  }
   // The preview worker only asks for repaints; it never paints itself.
   ui::LedPreview::Inputs preview;
   preview.onColorPage = [this] { return page_.load() == ui::Page::kColor; };
@@ -199,7 +209,7 @@ void CZLV_GMouseDlg::Invalidate() {
 
 void CZLV_GMouseDlg::UserMacrosReplaced() {
   if (page_.load() != ui::Page::kAdvanced) return;
-  FillMacroList();
+  RebuildMacroList();
   InvalidatePage();
 }
 
@@ -230,6 +240,7 @@ RecorderVerdict CZLV_GMouseDlg::PreTranslateRecorder(MSG& msg) {
   }
   const KeyStepResult step =
       recorder_->OnKeyMessage(msg.message, static_cast<std::uint32_t>(msg.wParam));
+  ShowMacroModels();
   return step == KeyStepResult::kDefaultPreTranslate ? RecorderVerdict::kPassOn
                                                      : RecorderVerdict::kFilter;
 }
@@ -285,6 +296,17 @@ bool CZLV_GMouseDlg::OnCommand(WORD id, WORD notifyCode, HWND control) {
   }
   // IDOK and IDCANCEL must not end the program's window: only ShutDownDriver does.
   if (id == IDOK || id == IDCANCEL) return true;
+  if (id == kMacroListId && control != nullptr) {
+    if (notifyCode == LBN_SELCHANGE && editor_) {
+      editor_->SelectMacro(macro_list_.GetCurSel());
+      ShowMacroModels();
+    }
+    return true;
+  }
+  if (control == nullptr && EventListChoiceOf(id).command != EventListCommand::kNone) {
+    OnEventListCommand(id);
+    return true;
+  }
   return win::Dialog::OnCommand(id, notifyCode, control);
 }
 
@@ -443,9 +465,14 @@ void CZLV_GMouseDlg::CarryOutPress(const ui::PointerAction& action, LPARAM packe
     case ui::PointerVerb::kGoToColor:
       GoToPage(ui::Page::kColor);
       return;
+    case ui::PointerVerb::kImportProfile:
+      if (ImportProfile(settings, *file_dialogs_, exe_dir_)) Invalidate();
+      return;
+    case ui::PointerVerb::kExportProfile:
+      if (ExportProfile(settings, *file_dialogs_, exe_dir_)) Invalidate();
+      return;
     default:
-      // Profile and macro files, the macro list and recording are carried
-      // out by their own handlers.
+      CarryOutMacroAction(action);
       return;
   }
 }
@@ -488,7 +515,7 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
                                      [this] { Invalidate(); }};
       if (page_.load() == ui::Page::kAdvanced) {
         context.refresh_macro_list = [this] {
-          FillMacroList();
+          RebuildMacroList();
           InvalidatePage();
         };
       }
@@ -498,9 +525,13 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
     case ui::PointerVerb::kOpenWebPage:
       core_->platform.launcher.OpenAddress(kWebAddress);
       return;
+    case ui::PointerVerb::kSwitchToChinese:
+      SwitchLanguage(0);
+      return;
+    case ui::PointerVerb::kSwitchToEnglish:
+      SwitchLanguage(kUiEnglish);
+      return;
     default:
-      // The language entries show their pressed look; the switch itself
-      // belongs to the language handler.
       return;
   }
 }
@@ -526,7 +557,7 @@ void CZLV_GMouseDlg::GoToPage(ui::Page page) {
     InvalidatePage();
     CreateAdvancedControls();
     UpdateWindow(hwnd());
-    FillMacroList();
+    RebuildMacroList();
     UpdateWindow(hwnd());
     return;
   }
@@ -542,7 +573,27 @@ void CZLV_GMouseDlg::CreateAdvancedControls() {
   name_edit_.Create(kEditStyle, ToRect(skin.NameEditRect), hwnd(), kNameEditId);
   macro_list_.Create(kListStyle, ToRect(skin.MacroListRect), hwnd(), kMacroListId);
   event_list_box_.Create(kListStyle, ToRect(skin.EventListRect), hwnd(), kEventListId);
-  if (!control_font_) control_font_ = ui::SkinFont(nullptr, UiLanguage() == kUiEnglish);
+  // What a record holds of a name is all the edit takes.
+  name_edit_.SetLimitText(kMacroNameLength);
+  SetControlFont();
+  shown_event_lines_.clear();
+  shown_macro_lines_.clear();
+  shown_name_.clear();
+  shown_repeat_.clear();
+}
+
+void CZLV_GMouseDlg::SetControlFont() {
+  const bool english = UiLanguage() == kUiEnglish;
+  if (!control_font_ || control_font_english_ != english) {
+    ui::UniqueFont font = ui::SkinFont(nullptr, english);
+    // The controls let go of the old font before it is deleted.
+    for (HWND control : {repeat_edit_.hwnd(), name_edit_.hwnd(), macro_list_.hwnd(), event_list_box_.hwnd()}) {
+      if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    control_font_ = std::move(font);
+    control_font_english_ = english;
+    return;
+  }
   for (HWND control : {repeat_edit_.hwnd(), name_edit_.hwnd(), macro_list_.hwnd(), event_list_box_.hwnd()}) {
     if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(control_font_.get()), FALSE);
   }
@@ -555,11 +606,170 @@ void CZLV_GMouseDlg::DestroyAdvancedControls() {
   event_list_box_.DestroyWindow();
 }
 
-void CZLV_GMouseDlg::FillMacroList() {
-  if (macro_list_.hwnd() == nullptr) return;
-  macro_list_.ResetContent();
-  for (const Text& name : UserMacroNames()) macro_list_.AddString(ToWide(name));
-  macro_list_.SetCurSel(core_->macroState.current_macro);
+void CZLV_GMouseDlg::RebuildMacroList() {
+  if (!editor_) return;
+  editor_->RebuildMacroList();
+  ShowMacroModels();
+}
+
+namespace {
+// Makes a list box show `lines`, given what it showed: lines added at the end
+// are appended (recording adds a line at a time), anything else refills it.
+void MirrorLines(win::ListBox& box, const std::vector<Text>& lines, std::vector<Text>& shown) {
+  if (box.hwnd() == nullptr) return;
+  const bool extends = lines.size() >= shown.size() && std::equal(shown.begin(), shown.end(), lines.begin());
+  if (!extends || box.GetCount() != static_cast<int>(shown.size())) {
+    SendMessageW(box.hwnd(), WM_SETREDRAW, FALSE, 0);
+    box.ResetContent();
+    for (const Text& line : lines) box.AddString(ToWide(line));
+    SendMessageW(box.hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box.hwnd(), nullptr, TRUE);
+  } else {
+    for (std::size_t i = shown.size(); i < lines.size(); ++i) box.AddString(ToWide(lines[i]));
+  }
+  shown = lines;
+}
+}  // namespace
+
+void CZLV_GMouseDlg::ShowMacroModels() {
+  if (event_list_box_.hwnd() != nullptr && !event_list_box_.IsEditing()) {
+    MirrorLines(event_list_box_, event_list_.lines, shown_event_lines_);
+    if (event_list_box_.GetCurSel() != event_list_.selected_line) {
+      event_list_box_.SetCurSel(event_list_.selected_line);
+    }
+  }
+  if (repeat_edit_.hwnd() != nullptr) {
+    if (event_list_.repeat_text != shown_repeat_) {
+      repeat_edit_.SetText(ToWide(event_list_.repeat_text));
+      shown_repeat_ = event_list_.repeat_text;
+    }
+    EnableWindow(repeat_edit_.hwnd(), event_list_.repeat_enabled ? TRUE : FALSE);
+  }
+  if (macro_list_.hwnd() != nullptr) {
+    MirrorLines(macro_list_, macro_list_model_.lines, shown_macro_lines_);
+    if (macro_list_.GetCurSel() != macro_list_model_.selected_line) {
+      macro_list_.SetCurSel(macro_list_model_.selected_line);
+    }
+  }
+  if (name_edit_.hwnd() != nullptr && macro_list_model_.name_text != shown_name_) {
+    name_edit_.SetText(ToWide(macro_list_model_.name_text));
+    shown_name_ = macro_list_model_.name_text;
+  }
+  if (event_list_.repaint_requested) {
+    event_list_.repaint_requested = false;
+    InvalidatePage();
+  }
+}
+
+void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
+  if (!editor_) return;
+  switch (action.verb) {
+    case ui::PointerVerb::kImportMacros:
+      if (ImportMacros(core_->ini, core_->platform.messages, core_->macros, core_->macroState,
+                       *file_dialogs_, exe_dir_)) {
+        RebuildMacroList();
+        InvalidatePage();
+      }
+      return;
+    case ui::PointerVerb::kExportMacros:
+      ExportMacros(core_->ini, core_->macros, *file_dialogs_, exe_dir_);
+      return;
+    case ui::PointerVerb::kAddMacro:
+      editor_->AddMacro(Text(FromWide(name_edit_.GetText())));
+      if (macro_list_.hwnd() != nullptr) SetFocus(macro_list_.hwnd());
+      ShowMacroModels();
+      return;
+    case ui::PointerVerb::kDeleteMacro:
+      editor_->DeleteMacro(macro_list_.GetCurSel());
+      ShowMacroModels();
+      return;
+    case ui::PointerVerb::kToggleRecording: {
+      if (event_list_box_.hwnd() != nullptr) SetFocus(event_list_box_.hwnd());
+      std::vector<Text> names;
+      const int lines = macro_list_.GetCount();
+      for (int i = 0; i < lines; ++i) names.push_back(FromWide(macro_list_.GetText(i)));
+      ToggleRecording(names, macro_list_.GetCurSel());
+      ShowMacroModels();
+      InvalidatePage();  // the record control's caption
+      return;
+    }
+    case ui::PointerVerb::kApplyRepeatCount:
+      editor_->ApplyRepeatCount(FromWide(repeat_edit_.GetText()), core_->ini, core_->MacroFilePath);
+      ShowMacroModels();
+      return;
+    case ui::PointerVerb::kToggleRepeatMode:
+      editor_->ToggleRepeatMode();
+      ShowMacroModels();
+      InvalidatePage();
+      return;
+    default:
+      return;
+  }
+}
+
+void CZLV_GMouseDlg::SwitchLanguage(std::int32_t language) {
+  if (!core_->SwitchUiLanguage(language)) return;  // the program ended
+  SetControlFont();
+  if (tray_.Shown()) {
+    RemoveTrayIcon();
+    AddTrayIcon();
+  }
+  Invalidate();
+}
+
+bool CZLV_GMouseDlg::PreTranslateContextMenu(MSG& msg) {
+  if (msg.message != WM_RBUTTONUP || page_.load() != ui::Page::kAdvanced || !editor_ ||
+      event_list_box_.hwnd() == nullptr || Recording()) {
+    return false;
+  }
+  HWND list = event_list_box_.hwnd();
+  RECT client{};
+  GetClientRect(list, &client);
+  POINT corner{client.left, client.top};
+  ClientToScreen(list, &corner);
+  POINT at{};
+  GetCursorPos(&at);
+  EventListPointer pointer;
+  pointer.left = corner.x;
+  pointer.top = corner.y;
+  pointer.right = corner.x + (client.right - client.left);
+  pointer.bottom = corner.y + (client.bottom - client.top);
+  pointer.x = at.x;
+  pointer.y = at.y;
+  pointer.top_line = event_list_box_.GetTopIndex();
+  pointer.item_height = event_list_box_.GetItemHeight(0);
+  pointer.line_count = event_list_box_.GetCount();
+  const EventListMenuPlan plan = PlanEventListMenu(pointer);
+  editor_->SelectEventLine(plan.line);
+  event_list_box_.SetCurSel(plan.line);
+  if (plan.open_menu && context_menu_.Popup() != nullptr) {
+    TrackPopupMenu(context_menu_.Popup(), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+  }
+  // The menu may have closed the page (a tray command): look again.
+  if (event_list_box_.hwnd() == nullptr) return false;
+  editor_->TakeEditTarget(event_list_box_.GetCurSel(), macro_list_.GetCurSel(),
+                          event_list_box_.GetCount());
+  return false;
+}
+
+void CZLV_GMouseDlg::OnEventListCommand(UINT id) {
+  if (!editor_) return;
+  const bool editDelay = editor_->RunCommand(EventListChoiceOf(id));
+  ShowMacroModels();
+  if (editDelay && event_list_box_.hwnd() != nullptr) {
+    SendMessageW(event_list_box_.hwnd(), WM_CHAR, win::CEditableListBox::kStartEditChar, 0);
+  }
+}
+
+void CZLV_GMouseDlg::OnEditDone() {
+  if (!editor_ || event_list_box_.hwnd() == nullptr) return;
+  const int line = core_->macroState.selected_line;
+  const std::wstring text = line >= 0 && line < event_list_box_.GetCount() ? event_list_box_.GetText(line)
+                                                                            : std::wstring();
+  // The list holds the edited text now: what it shows is no longer the model's.
+  shown_event_lines_.clear();
+  editor_->CommitDelay(FromWide(text));
+  ShowMacroModels();
 }
 
 HWND CZLV_GMouseDlg::AdvancedControl(UINT id) const {
@@ -586,6 +796,9 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       OnMouseMove(PointOf(lParam));
       return false;  // then the default processing
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // The window class asks for double clicks: the second press of a quick
+      // pair arrives as one, and is a press like the first.
       OnLeftButtonDown(PointOf(lParam), lParam);
       return false;
     case WM_LBUTTONUP:
@@ -606,6 +819,10 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       result = 0;
       return true;
     }
+    case win::UM_EDIT_DONE:
+      OnEditDone();
+      result = 0;
+      return true;
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(icon_);
       return true;

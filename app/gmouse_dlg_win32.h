@@ -27,12 +27,14 @@
 #include "wingui/zlv_menu_win32.h"
 #include "base/text.h"
 #include "macro/keyboard_hook_win32.h"
+#include "macro/macro_commands.h"
 #include "macro/macro_recorder.h"
 #include "macro/utc_clock_win32.h"
 #include "ui/led_preview.h"
 #include "ui/main_paint.h"
 #include "ui/main_pointer.h"
 #include "ui/picture_win32.h"
+#include "wingui/editable_list_box_win32.h"
 #include "wingui/skin_painter_win32.h"
 
 namespace zlv {
@@ -93,6 +95,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   // page repaints through it so the three controls are left alone.
   HRGN RepaintRegion() const { return repaint_region_.get(); }
   const EventListModel& eventList() const { return event_list_; }
+  const MacroListModel& macroList() const { return macro_list_model_; }
+  // Null before the initialisation.
+  const MacroEditor* macroEditor() const { return editor_.get(); }
 
   // --- The skinned pages and the pointer ---
   // The address main entry 19 opens.
@@ -132,8 +137,10 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
 
   // The recorder's step of the pre-translation.
   virtual RecorderVerdict PreTranslateRecorder(MSG& msg);
-  // A right-button release over the event list on the advanced page.
-  virtual bool PreTranslateContextMenu(MSG&) { return false; }
+  // A right-button release on the advanced page: the line under the pointer
+  // is selected and, over a line of the event list, the context menu opens.
+  // The release itself goes on to normal dispatch.
+  virtual bool PreTranslateContextMenu(MSG& msg);
 
   // Paints the client area: the current page composed from its pictures,
   // states and texts, or the icon while minimised.
@@ -155,7 +162,19 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void GoToPage(ui::Page page);
   void CreateAdvancedControls();
   void DestroyAdvancedControls();
-  void FillMacroList();
+  // The advanced page's actions that the macro editor and the exchange carry out.
+  void CarryOutMacroAction(const ui::PointerAction& action);
+  void SwitchLanguage(std::int32_t language);
+  // Refills the macro list and shows the current macro.
+  void RebuildMacroList();
+  // Mirrors the macro editor's models into the page's controls: the event
+  // list, the repeat edit and the macro list always, and the name edit when
+  // its text changed in the model.
+  void ShowMacroModels();
+  void OnEventListCommand(UINT id);
+  void OnEditDone();
+  // The font of the child controls, in the language's face.
+  void SetControlFont();
   std::vector<Text> UserMacroNames() const;
   void OpenFunctionMenu(int button);
   // Whole window, or the repaint region on the advanced page.
@@ -189,8 +208,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   win::Edit repeat_edit_;
   win::Edit name_edit_;
   win::ListBox macro_list_;
-  win::ListBox event_list_box_;
+  win::CEditableListBox event_list_box_;
   ui::UniqueFont control_font_;
+  bool control_font_english_ = true;
   HBRUSH black_brush_ = nullptr;
 
   // Macro recording: the hook posts every keystroke to this window's handle.
@@ -199,6 +219,18 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   std::unique_ptr<WindowKeyMessageSink> key_sink_;
   std::unique_ptr<LowLevelKeyboardHook> hook_;
   std::unique_ptr<MacroRecorder> recorder_;
+
+  // Macro editing and the exchange dialogs.
+  MacroListModel macro_list_model_;
+  std::unique_ptr<MacroEditor> editor_;
+  std::unique_ptr<FileDialogs> own_file_dialogs_;
+  FileDialogs* file_dialogs_ = nullptr;
+  // What the controls were last given, so a mirror changes only what changed
+  // (and leaves what the user is typing alone).
+  std::vector<Text> shown_event_lines_;
+  std::vector<Text> shown_macro_lines_;
+  Text shown_name_;
+  Text shown_repeat_;
 };
 
 }  // namespace zlv

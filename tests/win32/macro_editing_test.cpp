@@ -1,0 +1,342 @@
+// The advanced page's macros end to end, with real input: a macro recorded
+// from the keyboard, named, added, given a repeat count and applied reaches
+// the user macro file; chosen for a button and applied, it plays through the
+// virtual mouse. A delay edited in place reaches the record; the language
+// switch follows everywhere and sends nothing; a profile travels through an
+// exchange file.
+#include "tests/win32/main_window_rig_win32.h"
+
+#include <atomic>
+
+namespace zlv {
+namespace {
+
+constexpr UINT kNameEdit = 10000;
+constexpr UINT kMacroList = 10001;
+constexpr UINT kEventList = 10002;
+constexpr UINT kRepeatEdit = 10004;
+
+void SendKey(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(INPUT));
+}
+void Tap(WORD vk) {
+  SendKey(vk, false);
+  SendKey(vk, true);
+}
+// Types upper-case letters and digits as plain keys (letters come out in
+// lower case).
+void TypeKeys(const char* keys) {
+  for (const char* k = keys; *k != '\0'; ++k) Tap(static_cast<WORD>(*k));
+}
+
+std::wstring ControlText(HWND control) { return win::WindowText(control); }
+
+int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+
+// The menu the system shows for TrackPopupMenu, once it is on screen.
+HWND WaitForPopupMenu(std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu != nullptr && IsWindowVisible(menu)) return menu;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return nullptr;
+}
+
+// The keys of each key report the mouse received, with its time.
+struct KeyReport {
+  Nanos time;
+  std::array<std::uint8_t, 6> keys;
+};
+std::vector<KeyReport> KeyReports(const VirtualMouse& mouse) {
+  std::vector<KeyReport> reports;
+  for (const LoggedReport& r : mouse.Log()) {
+    if (r.bytes.size() < 8 || r.bytes[1] != 0x15) continue;
+    KeyReport k{r.time, {}};
+    std::copy(r.bytes.begin() + 2, r.bytes.begin() + 8, k.keys.begin());
+    reports.push_back(k);
+  }
+  return reports;
+}
+
+using MacroEditingTest = MainWindowPointerTest;
+
+TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
+  PointerDialog dialog(ExeDir(), Composition());
+  constexpr int kButton = 4;  // the field of hardware button 4
+  constexpr std::size_t kMouseButton = protocol::PhysicalButtonIndex[kButton] - 1u;
+  std::vector<std::string> failures;
+  int slot = -1;
+  MacroSlot recorded{};
+  std::wstring fileRecord, fileCount;
+  std::wstring nameShown, repeatShown;
+  ButtonFunctionCode chosen = 0;
+  std::vector<KeyReport> played;
+  Run(dialog, [&](PointerDialog& d) {
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    HWND nameEdit = d.AdvancedControl(kNameEdit);
+    HWND macroList = d.AdvancedControl(kMacroList);
+    HWND repeatEdit = d.AdvancedControl(kRepeatEdit);
+    if (nameEdit == nullptr || macroList == nullptr || repeatEdit == nullptr) {
+      failures.push_back("controls");
+      return;
+    }
+    const int macrosBefore = ListCount(macroList);
+    // Name it: the text goes into the name edit, then Add.
+    SetFocus(nameEdit);
+    SendMessageW(nameEdit, EM_SETSEL, 0, -1);
+    TypeKeys("JUMP");
+    if (!PumpUntil([&] { return ControlText(nameEdit) == L"jump"; })) failures.push_back("typing the name");
+    if (!ClickAdvanced(d, 2)) failures.push_back("add");
+    if (!PumpUntil([&] { return ListCount(macroList) == macrosBefore + 1; })) failures.push_back("added line");
+    slot = static_cast<int>(SendMessageW(macroList, LB_GETCURSEL, 0, 0));
+
+    // Record A and B, each pressed and released, with pauses between.
+    if (!ClickAdvanced(d, 4)) failures.push_back("record");
+    if (!d.Recording()) failures.push_back("recording did not start");
+    for (WORD key : {WORD{'A'}, WORD{'B'}}) {
+      SendKey(key, false);
+      PumpFor(60);
+      SendKey(key, true);
+      PumpFor(40);
+    }
+    if (!PumpUntil([&] { return d.eventList().lines.size() == 7; })) failures.push_back("recorded lines");
+    // Off the record entry and back (a click needs a move to land), soon
+    // enough for the system to make it a double click.
+    Hover(d, Centre(d.core()->skin.AdvancedEntries[5]));
+    if (!ClickAdvanced(d, 4)) failures.push_back("stop");
+    if (d.Recording()) failures.push_back("still recording");
+    if (d.core()->macros.user.slots[static_cast<std::size_t>(slot)].Count() != 4) {
+      failures.push_back("count after stop " + std::to_string(d.core()->macros.user.slots[static_cast<std::size_t>(slot)].Count()));
+    }
+    // Repeat three times, then Apply writes the file.
+    if (!ClickAdvanced(d, 6)) failures.push_back("repeat mode");
+    SetFocus(repeatEdit);
+    SendMessageW(repeatEdit, EM_SETSEL, 0, -1);
+    TypeKeys("3");
+    if (!PumpUntil([&] { return ControlText(repeatEdit) == L"3"; })) {
+      failures.push_back("typing the count: " + ToUtf8(FromWide(ControlText(repeatEdit))) +
+                         (IsWindowEnabled(repeatEdit) ? " enabled" : " disabled") +
+                         (GetFocus() == repeatEdit ? " focused" : " not focused"));
+    }
+    if (!ClickAdvanced(d, 5)) failures.push_back("apply count");
+    nameShown = ControlText(nameEdit);
+    repeatShown = ControlText(repeatEdit);
+    if (slot >= 0 && slot < kMacroTableSize) {
+      recorded.AssignFrom(d.core()->macros.user.slots[static_cast<std::size_t>(slot)]);
+      const std::wstring file = (dir_.path() / "Macro_EN.dat").wstring();
+      wchar_t buffer[4000] = {};
+      GetPrivateProfileStringW(L"Macros", std::to_wstring(slot).c_str(), L"", buffer, 4000, file.c_str());
+      fileRecord = buffer;
+      GetPrivateProfileStringW(L"Macros", L"macroNum", L"", buffer, 4000, file.c_str());
+      fileCount = buffer;
+    }
+
+    // On the main page, button 4's menu, the macros row, the new macro.
+    if (!ClickMain(d, 9)) failures.push_back("main tab");
+    const int itemHeight = RowHeightOf(d.core()->SkinsDir, u"\\menu_mask.jpg", ui::kMenuRows);
+    const int subHeight = RowHeightOf(d.core()->SkinsDir, u"\\advanced menu_mask.jpg", ui::kSubmenuRowSlots);
+    if (!ClickMain(d, 25 + kButton)) failures.push_back("field click");
+    FunctionMenus& menus = *d.functionMenus();
+    if (!PumpUntil([&] { return menus.IsOpen(); })) {
+      failures.push_back("menu did not open");
+      return;
+    }
+    MoveAndWait(MenuRowOnScreen(menus.FirstLevelWindow(), 9, itemHeight));
+    if (!PumpUntil([&] { return menus.SubmenuWindow() != nullptr; })) {
+      failures.push_back("no macro submenu");
+      return;
+    }
+    MoveAndWait(MenuRowOnScreen(menus.SubmenuWindow(), slot + 1, subHeight));
+    PumpUntil([] { return true; });
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    if (!PumpUntil([&] { return !menus.IsOpen(); })) failures.push_back("menus stayed open");
+    chosen = d.core()->settings.profile.ButtonCodes[kButton];
+    if (!ClickMain(d, 3)) failures.push_back("apply");
+    if (!PumpUntil([&] { return mouse_.State().buttonFunction[kMouseButton] == 0; })) {
+      failures.push_back("the button was not handed to the host");
+    }
+
+    // The hardware button: the player types the macro through the mouse.
+    mouse_.ClearLog();
+    mouse_.PressButton(static_cast<int>(kMouseButton) + 1);
+    PumpUntil([&] { return KeyReports(mouse_).size() >= 4; }, 5000);
+    mouse_.ReleaseButton(static_cast<int>(kMouseButton) + 1);
+    PumpFor(200);
+    played = KeyReports(mouse_);
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  ASSERT_GE(slot, 0);
+  EXPECT_EQ(nameShown, L"jump");
+  EXPECT_EQ(repeatShown, L"3");
+  EXPECT_EQ(recorded.Name(), u"jump");
+  EXPECT_EQ(recorded.Mode(), 1);
+  EXPECT_EQ(recorded.Repeat(), 3);
+  ASSERT_EQ(recorded.Count(), 4);
+  const MacroEvent expected[] = {{4, kEventPress}, {4, kEventRelease}, {5, kEventPress}, {5, kEventRelease}};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(recorded.Event(k), expected[k]) << k;
+  EXPECT_EQ(recorded.Delay(3), kDefaultEventDelay);
+  // The file holds the record digit for digit.
+  EXPECT_EQ(fileCount, std::to_wstring(slot + 1));
+  EXPECT_EQ(FromWide(fileRecord), MacroRecordText(recorded));
+  EXPECT_EQ(chosen, static_cast<ButtonFunctionCode>(41 + slot));
+
+  // The first pass: A down, all up, B down, all up, each after the delay
+  // recorded before it and never closer than 10 ms.
+  ASSERT_GE(played.size(), 4u);
+  const std::array<std::uint8_t, 6> none{};
+  EXPECT_EQ(played[0].keys, (std::array<std::uint8_t, 6>{4}));
+  EXPECT_EQ(played[1].keys, none);
+  EXPECT_EQ(played[2].keys, (std::array<std::uint8_t, 6>{5}));
+  EXPECT_EQ(played[3].keys, none);
+  for (std::size_t k = 1; k < 4; ++k) {
+    const double gapMs = std::chrono::duration<double, std::milli>(played[k].time - played[k - 1].time).count();
+    const double wanted = std::max<double>(10, recorded.Delay(static_cast<int>(k) - 1));
+    EXPECT_GE(gapMs, wanted - 1.0) << k;
+    EXPECT_LT(gapMs, wanted + 60.0) << k;
+  }
+}
+
+TEST_F(MacroEditingTest, ADelayEditedInPlaceWithModifyDelayAndEnterReachesTheRecord) {
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  std::uint16_t delayBefore = 0, delayAfter = 0;
+  std::wstring lineAfter;
+  Run(dialog, [&](PointerDialog& d) {
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    HWND macroList = d.AdvancedControl(kMacroList);
+    HWND eventList = d.AdvancedControl(kEventList);
+    if (macroList == nullptr || eventList == nullptr) {
+      failures.push_back("controls");
+      return;
+    }
+    // The first macro, whose events show.
+    SendMessageW(macroList, LB_SETCURSEL, 0, 0);
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+    if (ListCount(eventList) < 3) {
+      failures.push_back("the first macro has no delay line");
+      return;
+    }
+    delayBefore = d.core()->macros.user.slots[0].Delay(0);
+    // Right-click line 1 (the delay after event 0); Modify Delay is the
+    // third item of the menu, chosen with the keyboard: the Enter that
+    // chooses it must not also close the editor it opens.
+    RECT item{};
+    SendMessageW(eventList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(eventList, &at);
+    MoveAndWait(at);
+    std::atomic<bool> menuSeen{false};
+    std::thread chooser([&] {
+      if (WaitForPopupMenu(std::chrono::seconds(5)) == nullptr) return;
+      menuSeen = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      for (int i = 0; i < 3; ++i) Tap(VK_DOWN);
+      Tap(VK_RETURN);
+    });
+    SendMouse(MOUSEEVENTF_RIGHTDOWN);
+    SendMouse(MOUSEEVENTF_RIGHTUP);
+    const bool editorOpened = PumpUntil([&] {
+      return FindWindowExW(eventList, nullptr, L"Edit", nullptr) != nullptr;
+    }, 8000);
+    chooser.join();
+    if (!menuSeen) failures.push_back("no context menu");
+    if (!editorOpened) {
+      failures.push_back("no editor");
+      return;
+    }
+    TypeKeys("250");
+    Tap(VK_RETURN);
+    if (!PumpUntil([&] { return FindWindowExW(eventList, nullptr, L"Edit", nullptr) == nullptr; })) {
+      failures.push_back("editor stayed open");
+    }
+    PumpFor(50);
+    delayAfter = d.core()->macros.user.slots[0].Delay(0);
+    wchar_t text[64] = {};
+    SendMessageW(eventList, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+    lineAfter = text;
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_NE(delayBefore, 250);
+  EXPECT_EQ(delayAfter, 250);
+  EXPECT_EQ(lineAfter, L"    250ms");
+}
+
+TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  struct Seen {
+    std::wstring title, firstMacro, contextItem, trayItem, configValue;
+    std::int32_t language = -1;
+    std::size_t reports = 99;
+  };
+  Seen chinese, english;
+  Run(dialog, [&](PointerDialog& d) {
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    HWND macroList = d.AdvancedControl(kMacroList);
+    const auto look = [&](Seen& seen) {
+      seen.title = win::WindowText(d.hwnd());
+      wchar_t line[64] = {};
+      if (macroList != nullptr) SendMessageW(macroList, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+      seen.firstMacro = line;
+      seen.contextItem = win::MenuItemText(d.contextMenu().Popup(), 0);
+      seen.trayItem = win::MenuItemText(d.trayMenu().Popup(), 0);
+      seen.configValue = ConfigValue(L"Init", L"VER_SEL");
+      seen.language = d.UiLanguage();
+      seen.reports = mouse_.Log().size();
+    };
+    mouse_.ClearLog();
+    if (!ClickMain(d, 17)) failures.push_back("Chinese");
+    look(chinese);
+    if (!ClickMain(d, 18)) failures.push_back("English");
+    look(english);
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_EQ(chinese.language, 0);
+  EXPECT_EQ(chinese.title, L"泽凡电竞游戏鼠标驱动");
+  EXPECT_EQ(chinese.configValue, L"0");
+  EXPECT_EQ(chinese.contextItem, L"项前插入    ");
+  EXPECT_EQ(english.language, 1);
+  EXPECT_EQ(english.title, L"Zelvan Gaming Mouse");
+  EXPECT_EQ(english.configValue, L"1");
+  EXPECT_EQ(english.contextItem, L"Add Forward");
+  EXPECT_NE(chinese.trayItem, english.trayItem);
+  EXPECT_NE(chinese.firstMacro, english.firstMacro);
+  EXPECT_EQ(chinese.reports, 0u);
+  EXPECT_EQ(english.reports, 0u);
+}
+
+TEST_F(MacroEditingTest, AProfileExportedFrom3AndImportedInto1ArrivesOnApply) {
+  const std::wstring exchange = (dir_.path() / "carried.ini").wstring();
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  Run(dialog, [&](PointerDialog& d) {
+    file_dialogs_.answers = {FromWide(exchange)};
+    if (!ClickMain(d, 6)) failures.push_back("profile 3");
+    if (!ClickMain(d, 15)) failures.push_back("export");
+    if (!ClickMain(d, 4)) failures.push_back("profile 1");
+    file_dialogs_.answers = {FromWide(exchange)};
+    if (!ClickMain(d, 14)) failures.push_back("import");
+    if (!ClickMain(d, 3)) failures.push_back("apply");
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  ASSERT_EQ(file_dialogs_.requests.size(), 2u);
+  EXPECT_EQ(file_dialogs_.requests[0].kind, FileDialogKind::kSave);
+  EXPECT_EQ(file_dialogs_.requests[1].kind, FileDialogKind::kOpen);
+  EXPECT_EQ(file_dialogs_.requests[0].initialFolder, ExeDir());
+  for (const wchar_t* key : {L"K0", L"K1", L"K2", L"K3", L"K4", L"K5", L"FIRE_TIME", L"DPI_LEVEL",
+                             L"LED_STATUS", L"DPI_SET3", L"DPI_SET_EN3", L"DPI_SPEED", L"WHEEL_STATUS"}) {
+    EXPECT_EQ(ConfigValue(L"Config1", key), ConfigValue(L"Config3", key)) << key;
+  }
+  EXPECT_EQ(ConfigValue(L"Config1", L"K3"), L"41");  // it was 5
+  EXPECT_EQ(mouse_.State().ledCode, protocol::LedCodeOf(1));
+}
+
+}  // namespace
+}  // namespace zlv
