@@ -508,7 +508,7 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
                                      core_->protocol,
                                      core_->platform.system,
                                      core_->platform.messages,
-                                     core_->macros.user,
+                                     core_->macros,
                                      core_->macroState,
                                      MacroFileLocations{core_->ExeDir, core_->SkinsDir},
                                      {},

@@ -9,7 +9,7 @@ void RestoreDefaults(RestoreDefaultsContext& c) {
   // the mouse matches what the window shows.
   c.settings.RestoreDefaultSettings();
   RestoreDefaultMacros(c.settings.ini(), c.messages, c.locations, c.settings.UiLanguage,
-                       c.user_macros, c.macro_state, c.refresh_macro_list);
+                       c.macros, c.macro_state, c.refresh_macro_list);
   PushAllSettings(c.settings, c.protocol, c.system, c.invalidate_window);
 }
 

@@ -9,6 +9,7 @@
 #include "device/system_settings.h"
 #include "macro/macro_file.h"
 #include "macro/macro_slot.h"
+#include "macro/macro_tables.h"
 #include "settings/profile_settings.h"
 
 namespace zlv {
@@ -18,7 +19,7 @@ struct RestoreDefaultsContext {
   MouseProtocol& protocol;
   SystemSettings& system;
   MessageBoxes& messages;
-  UserMacroTable& user_macros;
+  MacroTables& macros;
   MacroEditState& macro_state;
   MacroFileLocations locations;
   // Set only while the advanced page is shown: rebuilds the macro list and

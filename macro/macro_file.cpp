@@ -245,4 +245,19 @@ bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFile
   return SaveMacroFile(ini, UserMacroFilePath(where, uiLanguage), table);
 }
 
+bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFileLocations& where,
+                          std::int32_t uiLanguage, MacroTables& tables, MacroEditState& state,
+                          const std::function<void()>& refreshMacroList) {
+  const MacroFileContent defaults =
+      ReadMacroFile(ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros);
+  if (!defaults.found) return false;
+  {
+    std::lock_guard lock(tables.mutex);
+    StoreUserMacros(defaults, tables.user, state);
+  }
+  if (refreshMacroList) refreshMacroList();
+  // Only the window thread changes the records, and it is here.
+  return SaveMacroFile(ini, UserMacroFilePath(where, uiLanguage), tables.user);
+}
+
 }  // namespace zlv

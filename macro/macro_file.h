@@ -115,5 +115,11 @@ Text DefaultMacroFilePath(const MacroFileLocations& where, std::int32_t uiLangua
 bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFileLocations& where,
                           std::int32_t uiLanguage, UserMacroTable& table, MacroEditState& state,
                           const std::function<void()>& refreshMacroList);
+// The same into the tables the player plays from: the defaults are read, and a
+// missing file reported, with the tables' lock free; the lock is held only
+// while the records change.
+bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFileLocations& where,
+                          std::int32_t uiLanguage, MacroTables& tables, MacroEditState& state,
+                          const std::function<void()>& refreshMacroList);
 
 }  // namespace zlv

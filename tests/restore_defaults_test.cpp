@@ -55,7 +55,7 @@ TEST(RestoreDefaults, RestoresProfilesThenMacrosThenPushesEverything) {
   macros.slots[0].SetName(u"mine");
   macros.count = 1;
 
-  RestoreDefaultsContext context{settings, rig.protocol, rig.system, messages, macros, state, where,
+  RestoreDefaultsContext context{settings, rig.protocol, rig.system, messages, rig.tables, state, where,
                                  [&] { log.Add("refresh"); }, nullptr};
   RestoreDefaults(context);
 

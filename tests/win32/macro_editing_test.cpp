@@ -338,5 +338,101 @@ TEST_F(MacroEditingTest, AProfileExportedFrom3AndImportedInto1ArrivesOnApply) {
   EXPECT_EQ(mouse_.State().ledCode, protocol::LedCodeOf(1));
 }
 
+// A part of the screen as it is shown, windows of other threads included.
+ui::SkinPicture CaptureScreen(const RECT& r) {
+  ui::SkinPicture picture = ui::SkinPicture::Blank(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  return picture;
+}
+
+// Pixels of a rectangle of the picture whose three components are all above 200:
+// the white of the controls' text on their black ground.
+int BrightPixels(const ui::SkinPicture& picture, const ui::SkinRect& r) {
+  int bright = 0;
+  for (int y = std::max(r.top, 0); y < std::min(r.bottom, picture.Height()); ++y) {
+    for (int x = std::max(r.left, 0); x < std::min(r.right, picture.Width()); ++x) {
+      const std::uint8_t* p = picture.MutableBits() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width()) + static_cast<std::size_t>(x)) * 4;
+      bright += p[0] > 200 && p[1] > 200 && p[2] > 200;
+    }
+  }
+  return bright;
+}
+
+// The advanced page shows a macro's events in both languages, and the event
+// list's context menu opens over it with its submenus. With
+// ZLV_PAGE_SCREENSHOTS set to a folder, both are saved there as PNGs.
+TEST_F(MacroEditingTest, TheAdvancedPageShowsAMacroAndItsContextMenuInBothLanguages) {
+  const char* shots = std::getenv("ZLV_PAGE_SCREENSHOTS");
+  const auto save = [&](const ui::SkinPicture& shot, const std::string& name) {
+    if (shots == nullptr) return;
+    const std::string file = std::string(shots) + "\\" + name + ".png";
+    ui::SavePicture(shot.Pixels(), FromWide(std::wstring(file.begin(), file.end())), ui::PictureFormat::Png);
+  };
+  std::vector<std::string> failures;
+  for (int language : {1, 0}) {
+    const std::string suffix = language == 1 ? "-en" : "-cn";
+    SetLanguage(language);
+    PointerDialog dialog(ExeDir(), Composition());
+    Run(dialog, [&](PointerDialog& d) {
+      const ui::SkinLayout& skin = d.core()->skin;
+      ClickMain(d, 10);
+      HWND macroList = d.AdvancedControl(kMacroList);
+      HWND eventList = d.AdvancedControl(kEventList);
+      if (macroList == nullptr || eventList == nullptr) {
+        failures.push_back("controls" + suffix);
+        return;
+      }
+      SendMessageW(macroList, LB_SETCURSEL, 0, 0);
+      SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+      Hover(d, Centre(skin.MainEntries[1]));
+      UpdateWindow(d.hwnd());
+      PumpFor(100);
+      const ui::SkinPicture page = Capture(d.hwnd(), d.PageSize());
+      if (ListCount(eventList) < 2 || BrightPixels(page, skin.EventListRect) < 40) {
+        failures.push_back("no events shown" + suffix);
+      }
+      save(page, "advanced-macro" + suffix);
+
+      // The context menu on line 0, opened down to its innermost submenu.
+      RECT item{};
+      SendMessageW(eventList, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+      POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+      ClientToScreen(eventList, &at);
+      MoveAndWait(at);
+      RECT area{};
+      GetWindowRect(d.hwnd(), &area);
+      // The submenus open to the right, past the window's edge.
+      area.right = std::min<LONG>(area.right + 320, GetSystemMetrics(SM_CXSCREEN));
+      std::atomic<bool> menuSeen{false};
+      ui::SkinPicture menuShot;
+      std::thread looker([&] {
+        if (WaitForPopupMenu(std::chrono::seconds(5)) == nullptr) return;
+        menuSeen = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        for (WORD key : {WORD{VK_DOWN}, WORD{VK_RIGHT}, WORD{VK_RIGHT}}) {
+          Tap(key);
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        }
+        menuShot = CaptureScreen(area);
+        for (int i = 0; i < 4; ++i) Tap(VK_ESCAPE);
+      });
+      SendMouse(MOUSEEVENTF_RIGHTDOWN);
+      SendMouse(MOUSEEVENTF_RIGHTUP);
+      PumpUntil([&] { return menuSeen.load() && FindWindowW(L"#32768", nullptr) == nullptr; }, 8000);
+      looker.join();
+      if (!menuSeen) failures.push_back("no context menu" + suffix);
+      if (!menuShot.Empty()) save(menuShot, "context-menu" + suffix);
+    });
+  }
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+}
+
 }  // namespace
 }  // namespace zlv
