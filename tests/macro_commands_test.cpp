@@ -10,6 +10,7 @@
 #include "macro/macro_file.h"
 #include "sim/memory_file_store.h"
 #include "tests/support/fakes.h"
+#include "tests/support/macro_records.h"
 
 namespace zlv {
 namespace {
@@ -29,20 +30,8 @@ constexpr MacroEvent kMidUp{kMouseMiddleButton, kEventRelease};
 
 constexpr char16_t kFile[] = u"C:\\zlv\\Macro_EN.dat";
 
-// Fills record `slot` with events; delay k is 100 + k.
-void Fill(MacroSlot& slot, const std::vector<MacroEvent>& events) {
-  slot.SetCount(static_cast<int>(events.size()));
-  for (int k = 0; k < static_cast<int>(events.size()); ++k) {
-    slot.SetEvent(k, events[k]);
-    slot.SetDelay(k, static_cast<std::uint16_t>(100 + k));
-  }
-}
-
-std::vector<MacroEvent> EventsOf(const MacroSlot& slot) {
-  std::vector<MacroEvent> events;
-  for (int k = 0; k < slot.Count(); ++k) events.push_back(slot.Event(k));
-  return events;
-}
+using testing::EventsOf;
+using testing::Fill;
 
 // ---------------------------------------------------------------------------
 // Menu identifiers

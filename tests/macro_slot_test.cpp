@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/fakes.h"
+#include "tests/support/macro_records.h"
 
 namespace zlv {
 namespace {
@@ -17,20 +18,8 @@ constexpr MacroEvent kPressB{0x05, kEventPress};
 constexpr MacroEvent kReleaseB{0x05, kEventRelease};
 constexpr MacroEvent kPressLeft{kMouseLeftButton, kEventPress};
 
-// Fills record `slot` with events; delay k is 100 + k.
-void Fill(MacroSlot& slot, const std::vector<MacroEvent>& events) {
-  slot.SetCount(static_cast<int>(events.size()));
-  for (int k = 0; k < static_cast<int>(events.size()); ++k) {
-    slot.SetEvent(k, events[k]);
-    slot.SetDelay(k, static_cast<std::uint16_t>(100 + k));
-  }
-}
-
-std::vector<MacroEvent> EventsOf(const MacroSlot& slot) {
-  std::vector<MacroEvent> events;
-  for (int k = 0; k < slot.Count(); ++k) events.push_back(slot.Event(k));
-  return events;
-}
+using testing::EventsOf;
+using testing::Fill;
 
 std::vector<std::uint16_t> DelaysOf(const MacroSlot& slot) {
   std::vector<std::uint16_t> delays;

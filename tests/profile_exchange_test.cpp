@@ -20,21 +20,7 @@ constexpr char16_t kExeDir[] = u"C:\\Games\\ZLV";
 constexpr char16_t kConfig[] = u"C:\\Games\\ZLV\\config.ini";
 constexpr char16_t kExchange[] = u"D:\\backup\\mine.ini";
 
-// Answers every dialog with the next queued choice (nothing: cancelled) and
-// keeps the requests it was shown.
-class FakeFileDialogs final : public FileDialogs {
- public:
-  std::optional<Text> Choose(const FileDialogRequest& request) override {
-    requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    std::optional<Text> answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-
-  std::vector<std::optional<Text>> answers;
-  std::vector<FileDialogRequest> requests;
-};
+using FakeFileDialogs = testing::QueuedFileDialogs;
 
 const char kTwoProfiles[] =
     "[Init]\r\nCurConfig=3\r\nVER_SEL=1\r\n"

@@ -2,8 +2,10 @@
 // here: the benchmarks use them too.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "base/file_dialogs.h"
 #include "base/message_box.h"
 #include "base/text.h"
 #include "macro/program_launcher.h"
@@ -21,6 +23,21 @@ class RecordingMessages final : public MessageBoxes {
 class NoLauncher final : public ProgramLauncher {
  public:
   bool Launch(TextView) override { return false; }
+};
+
+// Answers each file dialog with the next queued choice (nothing: cancelled)
+// and keeps the requests it was shown.
+class QueuedFileDialogs final : public FileDialogs {
+ public:
+  std::optional<Text> Choose(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    if (answers.empty()) return std::nullopt;
+    std::optional<Text> answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  std::vector<std::optional<Text>> answers;
+  std::vector<FileDialogRequest> requests;
 };
 
 }  // namespace zlv::testing

@@ -1,5 +1,6 @@
 // Helpers of the Windows tests for what they share with the system: whether
-// they run under Wine, and the Windows mouse settings the program changes.
+// they run under Wine, real keystrokes, and the Windows mouse settings the
+// program changes.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,20 @@ namespace zlv::testing {
 inline bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A key pressed or released through the system's input queue (SendInput).
+inline void SendKey(WORD virtualKey, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = virtualKey;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof(INPUT));
+}
+// A key pressed and released.
+inline void TapKey(WORD virtualKey) {
+  SendKey(virtualKey, true);
+  SendKey(virtualKey, false);
 }
 
 // Sets the pointer speed where both Windows (the pointer argument) and Wine

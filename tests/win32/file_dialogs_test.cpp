@@ -14,6 +14,7 @@
 
 #include "base/file_dialogs.h"
 #include "base/text_win32.h"
+#include "tests/support/windows_support.h"
 
 namespace zlv {
 namespace {
@@ -84,13 +85,6 @@ HWND FocusOf(HWND dialog) {
   return info.hwndFocus;
 }
 
-void SendKey(WORD key) {
-  INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
-}
 
 // Types `text` as characters (any script), as an input method would.
 void TypeText(const std::wstring& text) {
@@ -183,7 +177,7 @@ class DialogAnswerer {
         return;
       }
     }
-    SendKey(answer_.key);
+    testing::TapKey(answer_.key);
     if (answer_.confirmReplace) {
       HWND question = nullptr;
       if (!WaitFor(kStepMs, chooseReturned_, [&] { return (question = FindOurDialog(dialog)) != nullptr; })) {
@@ -195,7 +189,7 @@ class DialogAnswerer {
         Fail(dialog, "the question about replacing the file never came to the foreground");
         return;
       }
-      SendKey(VK_RETURN);
+      testing::TapKey(VK_RETURN);
     }
     if (!WaitFor(kStepMs, chooseReturned_, [&] { return !IsWindow(dialog); })) {
       Fail(dialog, "the dialog stayed open after the key");

@@ -22,6 +22,7 @@
 #include "base/text_win32.h"
 #include "settings/ini_file.h"
 #include "tests/support/fakes.h"
+#include "tests/support/windows_support.h"
 #include "tests/win32/program_image_win32.h"
 #include "ui/function_menu.h"
 #include "ui/main_paint.h"
@@ -52,13 +53,6 @@ void MoveTo(POINT p) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p
 void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
-void SendKey(WORD key) {
-  INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
-}
 
 // Handles this thread's messages until `done` holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 2000) {
@@ -519,8 +513,8 @@ TEST_F(FunctionMenusTest, WarningComesFirstForTheOnlyPrimaryButtonAndOnlyAReleas
       Sleep(120);
       stayedOnMessage = IsWindowVisible(warning) != FALSE;
       keysGoThere = GetForegroundWindow() == warning;
-      SendKey(VK_ESCAPE);
-      SendKey(VK_RETURN);
+      testing::TapKey(VK_ESCAPE);
+      testing::TapKey(VK_RETURN);
       Sleep(120);
       stayedOnKeys = IsWindowVisible(warning) != FALSE;
       MoveTo(EntryCentre(frame, layout[static_cast<std::size_t>(c.pressOn)]));

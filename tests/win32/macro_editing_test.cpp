@@ -16,21 +16,12 @@ constexpr UINT kMacroList = 10001;
 constexpr UINT kEventList = 10002;
 constexpr UINT kRepeatEdit = 10004;
 
-void SendKey(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(INPUT));
-}
-void Tap(WORD vk) {
-  SendKey(vk, false);
-  SendKey(vk, true);
-}
+using testing::SendKey;
+using testing::TapKey;
 // Types upper-case letters and digits as plain keys (letters come out in
 // lower case).
 void TypeKeys(const char* keys) {
-  for (const char* k = keys; *k != '\0'; ++k) Tap(static_cast<WORD>(*k));
+  for (const char* k = keys; *k != '\0'; ++k) TapKey(static_cast<WORD>(*k));
 }
 
 std::wstring ControlText(HWND control) { return win::WindowText(control); }
@@ -100,9 +91,9 @@ TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
     if (!ClickAdvanced(d, 4)) failures.push_back("record");
     if (!d.Recording()) failures.push_back("recording did not start");
     for (WORD key : {WORD{'A'}, WORD{'B'}}) {
-      SendKey(key, false);
-      PumpFor(60);
       SendKey(key, true);
+      PumpFor(60);
+      SendKey(key, false);
       PumpFor(40);
     }
     if (!PumpUntil([&] { return d.eventList().lines.size() == 7; })) failures.push_back("recorded lines");
@@ -237,8 +228,8 @@ TEST_F(MacroEditingTest, ADelayEditedInPlaceWithModifyDelayAndEnterReachesTheRec
       if (WaitForPopupMenu(std::chrono::seconds(5)) == nullptr) return;
       menuSeen = true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      for (int i = 0; i < 3; ++i) Tap(VK_DOWN);
-      Tap(VK_RETURN);
+      for (int i = 0; i < 3; ++i) TapKey(VK_DOWN);
+      TapKey(VK_RETURN);
     });
     SendMouse(MOUSEEVENTF_RIGHTDOWN);
     SendMouse(MOUSEEVENTF_RIGHTUP);
@@ -252,7 +243,7 @@ TEST_F(MacroEditingTest, ADelayEditedInPlaceWithModifyDelayAndEnterReachesTheRec
       return;
     }
     TypeKeys("250");
-    Tap(VK_RETURN);
+    TapKey(VK_RETURN);
     if (!PumpUntil([&] { return FindWindowExW(eventList, nullptr, L"Edit", nullptr) == nullptr; })) {
       failures.push_back("editor stayed open");
     }
@@ -417,11 +408,11 @@ TEST_F(MacroEditingTest, TheAdvancedPageShowsAMacroAndItsContextMenuInBothLangua
         menuSeen = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         for (WORD key : {WORD{VK_DOWN}, WORD{VK_RIGHT}, WORD{VK_RIGHT}}) {
-          Tap(key);
+          TapKey(key);
           std::this_thread::sleep_for(std::chrono::milliseconds(150));
         }
         menuShot = CaptureScreen(area);
-        for (int i = 0; i < 4; ++i) Tap(VK_ESCAPE);
+        for (int i = 0; i < 4; ++i) TapKey(VK_ESCAPE);
       });
       SendMouse(MOUSEEVENTF_RIGHTDOWN);
       SendMouse(MOUSEEVENTF_RIGHTUP);

@@ -153,20 +153,7 @@ inline int RowHeightOf(const Text& skinsDir, const char16_t* mask, int slots) {
   return picture.Height() / slots;
 }
 
-// Answers each file dialog with the next queued choice (nothing: cancelled)
-// and keeps the requests it was shown.
-class QueuedFileDialogs final : public FileDialogs {
- public:
-  std::optional<Text> Choose(const FileDialogRequest& request) override {
-    requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    std::optional<Text> answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  std::vector<std::optional<Text>> answers;
-  std::vector<FileDialogRequest> requests;
-};
+using testing::QueuedFileDialogs;
 
 class MainWindowPointerTest : public ::testing::Test {
  protected:
