@@ -44,14 +44,15 @@ TEST_P(SingleInstanceTest, SecondStartRestoresTheFirstWindowAndEnds) {
 
   // Close: the window goes to the tray.
   PostMessageW(window, WM_CLOSE, 0, 0);
-  for (int i = 0; i < 100 && IsWindowVisible(window); ++i) Sleep(20);
+  for (int i = 0; i < 500 && IsWindowVisible(window); ++i) Sleep(20);
   ASSERT_FALSE(IsWindowVisible(window));
 
   Process second;
   ASSERT_TRUE(second.Start(exe));
   EXPECT_EQ(second.WaitForExit(10000), 0u);
-  // The restore reaches the window through its own thread: give it time.
-  for (int i = 0; i < 100 && (!IsWindowVisible(window) || IsIconic(window)); ++i) Sleep(20);
+  // The restore reaches the window through its own thread: give it time
+  // (up to 10 s: a loaded machine takes seconds).
+  for (int i = 0; i < 500 && (!IsWindowVisible(window) || IsIconic(window)); ++i) Sleep(20);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_FALSE(IsIconic(window));
   EXPECT_TRUE(WindowsOf(second.info.dwProcessId, title).empty());
