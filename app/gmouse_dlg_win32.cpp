@@ -179,6 +179,12 @@ void CZLV_GMouseDlg::LoadMenus(std::int32_t uiLanguage) {
   const bool english = uiLanguage == kUiEnglish;
   context_menu_.Load(english ? IDR_LIST_MENU_EN : IDR_LIST_MENU_CN);
   tray_menu_.Load(english ? IDR_TRAY_MENU_EN : IDR_TRAY_MENU_CN);
+  // The menus' captions are drawn in the skin's face of the language, as
+  // every other text of the window: the system's menu font may lack the
+  // Chinese captions or draw them too small to read.
+  // Nine points: the captions fit the eight pixels per character the items
+  // are measured with.
+  menu_font_ = ui::SkinFontOfSize(nullptr, ui::SkinFontFace(english), 90);
 }
 
 NotifyTarget CZLV_GMouseDlg::NotificationTarget() {
@@ -852,7 +858,11 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     }
     case WM_DRAWITEM:
       if (wParam == 0 && lParam != 0) {
-        tray_menu_.DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        // Either menu's items: any menu object draws them.
+        DRAWITEMSTRUCT& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        const HGDIOBJ oldFont = menu_font_ ? SelectObject(item.hDC, menu_font_.get()) : nullptr;
+        tray_menu_.DrawItem(item);
+        if (oldFont != nullptr) SelectObject(item.hDC, oldFont);
         result = TRUE;
         return true;
       }

@@ -191,6 +191,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   std::unique_ptr<AppCore> core_;
   win::CZlvMenu context_menu_;
   win::CZlvMenu tray_menu_;
+  ui::UniqueFont menu_font_;
   TrayIcon tray_;
   SIZE page_size_{0, 0};
   ui::UniqueRegion repaint_region_;

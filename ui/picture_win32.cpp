@@ -403,9 +403,11 @@ void CopyBand(HDC target, HDC source, int left, int top, int width, int height) 
   BitBlt(target, left, top, width, height, source, left, top, SRCCOPY);
 }
 
-UniqueFont SkinFont(HDC dc, bool english) {
-  return SkinFontOfSize(dc, english ? L"Consolas" : L"\u5B8B\u4F53", 100);  // 宋体
+const wchar_t* SkinFontFace(bool english) {
+  return english ? L"Consolas" : L"\u5B8B\u4F53";  // 宋体
 }
+
+UniqueFont SkinFont(HDC dc, bool english) { return SkinFontOfSize(dc, SkinFontFace(english), 100); }
 
 UniqueFont SkinFontOfSize(HDC dc, const wchar_t* face, int tenthsOfPoint) {
   HDC measure = dc != nullptr ? dc : GetDC(nullptr);

@@ -110,6 +110,8 @@ void CopyBand(HDC target, HDC source, int left, int top, int width, int height);
 // The skin's 10-point font for a drawing context (nullptr: the screen):
 // "Consolas" for English, "宋体" for Chinese, default character set.
 UniqueFont SkinFont(HDC dc, bool english);
+// The skin's face of the language: "Consolas" or "宋体".
+const wchar_t* SkinFontFace(bool english);
 // A font of the given face and size (tenths of a point) for a drawing context
 // (nullptr: the screen), default character set.
 UniqueFont SkinFontOfSize(HDC dc, const wchar_t* face, int tenthsOfPoint);
