@@ -400,10 +400,10 @@ void CZLV_GMouseDlg::Paint(HDC dc, const RECT& client) {
   win::ComposeAndShow(dc, size, *faces, steps, *fonts_);
 }
 
-LRESULT CZLV_GMouseDlg::ColourChildControl(HDC dc) {
+LRESULT CZLV_GMouseDlg::ColourChildControl(HDC dc, bool enabled) {
   if (!control_font_) control_font_ = ui::SkinFont(dc, UiLanguage() == kUiEnglish);
   if (control_font_) SelectObject(dc, control_font_.get());
-  SetTextColor(dc, RGB(255, 255, 255));
+  SetTextColor(dc, enabled ? RGB(255, 255, 255) : RGB(128, 128, 128));
   SetBkColor(dc, RGB(0, 0, 0));
   return reinterpret_cast<LRESULT>(black_brush_);
 }
@@ -813,7 +813,16 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
       if (GetParent(reinterpret_cast<HWND>(lParam)) != hwnd()) return false;
-      result = ColourChildControl(reinterpret_cast<HDC>(wParam));
+      result = ColourChildControl(reinterpret_cast<HDC>(wParam), true);
+      return true;
+    case WM_CTLCOLORSTATIC:
+      // A disabled edit (the repeat count of a macro played once) asks here:
+      // the same black ground, the text greyed.
+      if (reinterpret_cast<HWND>(lParam) != repeat_edit_.hwnd() &&
+          reinterpret_cast<HWND>(lParam) != name_edit_.hwnd()) {
+        return false;
+      }
+      result = ColourChildControl(reinterpret_cast<HDC>(wParam), false);
       return true;
     case WM_PAINT: {
       PAINTSTRUCT ps;

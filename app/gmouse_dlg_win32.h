@@ -180,7 +180,8 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   // Whole window, or the repaint region on the advanced page.
   void InvalidatePage();
   const win::FaceSet& FacesOf(ui::Page page);
-  LRESULT ColourChildControl(HDC dc);
+  // White on black, or grey on black for a disabled control.
+  LRESULT ColourChildControl(HDC dc, bool enabled);
   void StopLedPreview();
 
   Text exe_dir_;

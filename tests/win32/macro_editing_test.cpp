@@ -356,8 +356,8 @@ int BrightPixels(const ui::SkinPicture& picture, const ui::SkinRect& r) {
   return bright;
 }
 
-// The advanced page shows a macro's events in both languages, and the event
-// list's context menu opens over it with its submenus. With
+// A macro recorded on the advanced page shows its events in both languages,
+// and the event list's context menu opens over them with its submenus. With
 // ZLV_PAGE_SCREENSHOTS set to a folder, both are saved there as PNGs.
 TEST_F(MacroEditingTest, TheAdvancedPageShowsAMacroAndItsContextMenuInBothLanguages) {
   const char* shots = std::getenv("ZLV_PAGE_SCREENSHOTS");
@@ -380,13 +380,31 @@ TEST_F(MacroEditingTest, TheAdvancedPageShowsAMacroAndItsContextMenuInBothLangua
         failures.push_back("controls" + suffix);
         return;
       }
-      SendMessageW(macroList, LB_SETCURSEL, 0, 0);
-      SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+      // A macro recorded here: "Hi" typed with the left Shift.
+      HWND nameEdit = d.AdvancedControl(kNameEdit);
+      SetFocus(nameEdit);
+      SendMessageW(nameEdit, EM_SETSEL, 0, -1);
+      TypeKeys("GREETING");
+      PumpUntil([&] { return ControlText(nameEdit) == L"greeting"; });
+      ClickAdvanced(d, 2);
+      ClickAdvanced(d, 4);
+      for (const auto& [key, down] : {std::pair<WORD, bool>{VK_LSHIFT, true}, {'H', true}, {'H', false},
+                                      {VK_LSHIFT, false}, {'I', true}, {'I', false}}) {
+        SendKey(key, down);
+        PumpFor(40);
+      }
+      if (!PumpUntil([&] { return d.eventList().lines.size() == 11; })) failures.push_back("recording" + suffix);
+      Hover(d, Centre(skin.MainEntries[1]));
+      UpdateWindow(d.hwnd());
+      PumpFor(100);
+      save(Capture(d.hwnd(), d.PageSize()), "advanced-recording" + suffix);
+      ClickAdvanced(d, 4);
+      if (d.Recording()) failures.push_back("still recording" + suffix);
       Hover(d, Centre(skin.MainEntries[1]));
       UpdateWindow(d.hwnd());
       PumpFor(100);
       const ui::SkinPicture page = Capture(d.hwnd(), d.PageSize());
-      if (ListCount(eventList) < 2 || BrightPixels(page, skin.EventListRect) < 40) {
+      if (ListCount(eventList) != 11 || BrightPixels(page, skin.EventListRect) < 40) {
         failures.push_back("no events shown" + suffix);
       }
       save(page, "advanced-macro" + suffix);
