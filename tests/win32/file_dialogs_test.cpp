@@ -270,10 +270,10 @@ class FileDialogsTest : public ::testing::Test {
 
   // Shows the dialog in `folder`, answers it with `answer` and returns
   // what Choose gave back.
-  std::optional<std::wstring> ChooseAnswering(const FileDialogSpec& spec, Answer answer,
+  std::optional<std::wstring> ChooseAnswering(const FileDialogSpec& dialog, Answer answer,
                                               const std::wstring& folder) {
     Win32FileDialogs dialogs([this] { return owner_; });
-    const FileDialogRequest request = MakeFileDialogRequest(spec, FromWide(folder));
+    const FileDialogRequest request = MakeFileDialogRequest(dialog, FromWide(folder));
     DialogAnswerer answerer(std::move(answer));
     const std::optional<Text> chosen = dialogs.Choose(request);
     answerer.Finish();
