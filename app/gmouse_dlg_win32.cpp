@@ -180,10 +180,9 @@ void CZLV_GMouseDlg::LoadMenus(std::int32_t uiLanguage) {
   context_menu_.Load(english ? IDR_LIST_MENU_EN : IDR_LIST_MENU_CN);
   tray_menu_.Load(english ? IDR_TRAY_MENU_EN : IDR_TRAY_MENU_CN);
   // The menus' captions are drawn in the skin's face of the language, as
-  // every other text of the window: the system's menu font may lack the
-  // Chinese captions or draw them too small to read.
-  // Nine points: the captions fit the eight pixels per character the items
-  // are measured with.
+  // every other text of the window (the system's menu font may lack the
+  // Chinese captions or draw them too small to read), at nine points, so
+  // they fit the eight pixels per character the items are measured with.
   menu_font_ = ui::SkinFontOfSize(nullptr, ui::SkinFontFace(english), 90);
 }
 
