@@ -128,6 +128,9 @@ void AppCore::ShutDownDriver() {
 }
 
 void AppCore::OnPowerBroadcast() {
+  // Only a running program programs the mouse: not while start-up still
+  // shows a message (no mouse, a missing file), nor once it has ended.
+  if (!device.DevicePresent || shut_down_) return;
   PushAllSettings(settings, protocol, platform.system, [this] { RequestRepaint(); });
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "base/text_win32.h"
 #include "resources/resource_ids.h"
@@ -308,9 +309,9 @@ bool OtherButtonHasPrimaryClick(const ProfileSettings& settings, int button) {
 
 }  // namespace
 
-WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner) {
+WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner, HWND owner) {
   WarningDlg dialog(context, corner);
-  switch (dialog.DoModal(nullptr)) {
+  switch (dialog.DoModal(owner)) {
     case ui::kWarningGoOn:
       return WarningResult::kGoOn;
     case ui::kWarningCancel:
@@ -357,6 +358,12 @@ struct FunctionMenus::Impl final : MenuHost {
 
   void FirstLevelHoverChanged(int row) override {
     Retire(submenu);
+    // This runs in the first level's handler, never in a submenu's: the
+    // submenus closed so far can go now rather than pile up while the
+    // pointer moves over the rows that open them.
+    std::erase_if(retired, [](const std::unique_ptr<win::Dialog>& dialog) {
+      return dynamic_cast<const CSubMenuDlg*>(dialog.get()) != nullptr && dialog->hwnd() == nullptr;
+    });
     if (menu && menu->hwnd() != nullptr && ui::OpensSubmenu(row)) OpenSubmenu(row);
   }
 
@@ -413,7 +420,8 @@ bool FunctionMenus::Open(HWND owner, int button, POINT corner) {
   Close();
   if (m.context.settings != nullptr && !OtherButtonHasPrimaryClick(*m.context.settings, button)) {
     m.asking = true;
-    const WarningResult answer = RunWarningDialog(m.context, corner);
+    // The main window waits for the answer: it takes no clicks meanwhile.
+    const WarningResult answer = RunWarningDialog(m.context, corner, owner);
     m.asking = false;
     if (answer == WarningResult::kCancel) return false;
   }

@@ -33,8 +33,10 @@ struct FunctionMenuContext {
 enum class WarningResult { kGoOn = 1, kCancel = 2, kClosed = 0 };
 
 // Runs the warning dialog (template 105) modally at `corner` (screen
-// coordinates); only a release over one of its two buttons ends it.
-WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner);
+// coordinates); only a release over one of its two buttons ends it. `owner`
+// (the main window) is disabled until then.
+WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner,
+                               HWND owner = nullptr);
 
 // The first-level menu (template 103, CMenuDlg) with its submenu
 // (template 104, CSubMenuDlg). One is open at a time.

@@ -308,6 +308,11 @@ bool CZLV_GMouseDlg::OnCommand(WORD id, WORD notifyCode, HWND control) {
     }
     return true;
   }
+  if (id == kEventListId && control != nullptr) {
+    // A line the user clicked stays selected when the models are shown again.
+    if (notifyCode == LBN_SELCHANGE) event_list_.selected_line = event_list_box_.GetCurSel();
+    return true;
+  }
   if (control == nullptr && EventListChoiceOf(id).command != EventListCommand::kNone) {
     OnEventListCommand(id);
     return true;
@@ -448,6 +453,16 @@ void CZLV_GMouseDlg::OnLeftButtonUp(LPARAM packedPoint) {
 
 void CZLV_GMouseDlg::CarryOutPress(const ui::PointerAction& action, LPARAM packedPoint) {
   if (ui::ApplySettingsAction(core_->settings.profile, action)) return;  // repainted above
+  CarryOutPressAction(action, packedPoint);
+  // A dialog shown by the press (a file dialog, the warning) took the
+  // release: the entry must not stay drawn pressed.
+  if (button_held_ && (GetKeyState(VK_LBUTTON) & 0x8000) == 0) {
+    button_held_ = false;
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+}
+
+void CZLV_GMouseDlg::CarryOutPressAction(const ui::PointerAction& action, LPARAM packedPoint) {
   SettingsModel& settings = core_->settings;
   switch (action.verb) {
     case ui::PointerVerb::kDrag:
@@ -583,8 +598,9 @@ void CZLV_GMouseDlg::CreateAdvancedControls() {
   SetControlFont();
   shown_event_lines_.clear();
   shown_macro_lines_.clear();
-  shown_name_.clear();
-  shown_repeat_.clear();
+  // The new edits show what the models hold.
+  event_list_.repeat_changed = true;
+  macro_list_model_.name_changed = true;
 }
 
 void CZLV_GMouseDlg::SetControlFont() {
@@ -644,10 +660,7 @@ void CZLV_GMouseDlg::ShowMacroModels() {
     }
   }
   if (repeat_edit_.hwnd() != nullptr) {
-    if (event_list_.repeat_text != shown_repeat_) {
-      repeat_edit_.SetText(ToWide(event_list_.repeat_text));
-      shown_repeat_ = event_list_.repeat_text;
-    }
+    if (event_list_.repeat_changed) repeat_edit_.SetText(ToWide(event_list_.repeat_text));
     EnableWindow(repeat_edit_.hwnd(), event_list_.repeat_enabled ? TRUE : FALSE);
   }
   if (macro_list_.hwnd() != nullptr) {
@@ -656,10 +669,12 @@ void CZLV_GMouseDlg::ShowMacroModels() {
       macro_list_.SetCurSel(macro_list_model_.selected_line);
     }
   }
-  if (name_edit_.hwnd() != nullptr && macro_list_model_.name_text != shown_name_) {
+  if (name_edit_.hwnd() != nullptr && macro_list_model_.name_changed) {
     name_edit_.SetText(ToWide(macro_list_model_.name_text));
-    shown_name_ = macro_list_model_.name_text;
   }
+  // What the user types into the edits stays until a command sets them again.
+  event_list_.repeat_changed = false;
+  macro_list_model_.name_changed = false;
   if (event_list_.repaint_requested) {
     event_list_.repaint_requested = false;
     InvalidatePage();

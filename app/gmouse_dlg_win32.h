@@ -158,6 +158,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void OnLeftButtonDown(ui::PixelPoint point, LPARAM packedPoint);
   void OnLeftButtonUp(LPARAM packedPoint);
   void CarryOutPress(const ui::PointerAction& action, LPARAM packedPoint);
+  void CarryOutPressAction(const ui::PointerAction& action, LPARAM packedPoint);
   void CarryOutRelease(const ui::PointerAction& action, LPARAM packedPoint);
   void GoToPage(ui::Page page);
   void CreateAdvancedControls();
@@ -167,9 +168,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void SwitchLanguage(std::int32_t language);
   // Refills the macro list and shows the current macro.
   void RebuildMacroList();
-  // Mirrors the macro editor's models into the page's controls: the event
-  // list, the repeat edit and the macro list always, and the name edit when
-  // its text changed in the model.
+  // Mirrors the macro editor's models into the page's controls: the two
+  // lists and the repeat edit's state always, the texts of the repeat and
+  // name edits when a command set them.
   void ShowMacroModels();
   void OnEventListCommand(UINT id);
   void OnEditDone();
@@ -227,12 +228,10 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   std::unique_ptr<MacroEditor> editor_;
   std::unique_ptr<FileDialogs> own_file_dialogs_;
   FileDialogs* file_dialogs_ = nullptr;
-  // What the controls were last given, so a mirror changes only what changed
-  // (and leaves what the user is typing alone).
+  // The lines the two lists were last given, so a mirror changes only what
+  // changed.
   std::vector<Text> shown_event_lines_;
   std::vector<Text> shown_macro_lines_;
-  Text shown_name_;
-  Text shown_repeat_;
 };
 
 }  // namespace zlv

@@ -5,7 +5,9 @@
 namespace zlv {
 
 bool SwallowedByKeyFilter(std::uint32_t message, std::uintptr_t wParam) {
-  if (wParam == kVirtualKeyF10) return true;
+  // F10 as a key only: the character 'y' and a pointer move with some buttons
+  // held carry the same number.
+  if (wParam == kVirtualKeyF10) return IsKeyMessage(message);
   return message == kWmKeyDown && (wParam == kVirtualKeyEscape || wParam == kVirtualKeyReturn);
 }
 

@@ -11,8 +11,8 @@ inline constexpr std::uintptr_t kVirtualKeyF10 = 0x79;
 
 // True when the message is swallowed before translation and dispatch: the
 // key-downs of Escape and Enter (which would end the dialog or press its
-// default button) and every message whose first parameter is 0x79, the F10
-// key code that arrives with WM_SYSKEYDOWN and would open the system menu.
+// default button) and every key message of F10 (0x79), which arrives with
+// WM_SYSKEYDOWN and would open the system menu.
 bool SwallowedByKeyFilter(std::uint32_t message, std::uintptr_t wParam);
 
 }  // namespace zlv

@@ -141,6 +141,7 @@ void MacroEditor::SelectMacro(int line) {
   state_.current_macro = line;
   macro_list_.selected_line = line;
   macro_list_.name_text = macro_list_.lines[line];
+  macro_list_.name_changed = true;
   RebuildEventList(tables_.user, state_, events_, line);
 }
 
@@ -195,11 +196,14 @@ void MacroEditor::DeleteMacro(int selection) {
   if (macro_list_.lines.empty()) {
     macro_list_.selected_line = MacroListModel::kNoLine;
     macro_list_.name_text.clear();
+    macro_list_.name_changed = true;
     events_.repeat_text = u"1";
     events_.repeat_enabled = false;
+    events_.repeat_changed = true;
   } else {
     macro_list_.selected_line = current;
     macro_list_.name_text = macro_list_.lines[current];
+    macro_list_.name_changed = true;
   }
   RebuildEventList(tables_.user, state_, events_, current);
 }
@@ -214,6 +218,7 @@ void MacroEditor::ToggleRepeatMode() {
   }
   events_.repeat_text = repeating ? DecimalText(slot.Repeat()) : Text(u"1");
   events_.repeat_enabled = repeating;
+  events_.repeat_changed = true;
   events_.repaint_requested = true;
 }
 
@@ -221,6 +226,7 @@ bool MacroEditor::ApplyRepeatCount(TextView repeatText, IniStore& ini, TextView 
   if (!HasCurrentMacro(tables_.user, state_)) return false;
   const std::uint16_t repeat = RepeatCountOf(repeatText);
   events_.repeat_text = DecimalText(repeat);
+  events_.repeat_changed = true;
   {
     std::lock_guard lock(tables_.mutex);
     tables_.user.slots[state_.current_macro].SetRepeat(repeat);
@@ -271,6 +277,14 @@ bool MacroEditor::RunCommand(const EventListChoice& choice) {
 
 void MacroEditor::CommitDelay(TextView lineText) {
   if (edit_slot_ < 0) return;
+  // Delay line 2k + 1 follows event k.
+  const int line = state_.selected_line;
+  const bool targetsDelayLine =
+      edit_slot_ == state_.current_macro && line % 2 == 1 && line / 2 == edit_event_;
+  if (!targetsDelayLine) {
+    RebuildEventList(tables_.user, state_, events_, state_.current_macro);
+    return;
+  }
   const std::uint16_t delay = DelayOf(lineText);
   {
     std::lock_guard lock(tables_.mutex);

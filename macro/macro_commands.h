@@ -31,6 +31,9 @@ struct MacroListModel {
   int selected_line = kNoLine;
   // The name edit.
   Text name_text;
+  // Set whenever name_text is set; the window clears it once it has shown
+  // the text, and otherwise leaves what the user typed.
+  bool name_changed = false;
 };
 
 // The event list's context menu. The English menu and the Chinese menu carry
@@ -145,7 +148,10 @@ class MacroEditor {
   // An in-place edit of the event list ended (kept or discarded): the text of
   // the selected line is read as a delay (DelayOf) and stored as the delay of
   // the edit target's event, and the event list is rebuilt. May come twice for
-  // one edit; nothing without a target.
+  // one edit; nothing without a target. Only the delay line the target names
+  // takes a delay: an edit opened on any other line (Ctrl+A on an event line,
+  // or after another macro was chosen) stores nothing, and the list shows the
+  // current macro as the records hold it again.
   void CommitDelay(TextView lineText);
 
   int edit_slot() const { return edit_slot_; }

@@ -60,6 +60,7 @@ void MacroRecorder::Start(std::span<const Text> macro_names, int selection) {
   state_.current_macro = slot;
   list_.repeat_text = u"1";
   list_.repeat_enabled = false;
+  list_.repeat_changed = true;
 
   list_.lines.clear();
   list_.selected_line = EventListModel::kNoLine;

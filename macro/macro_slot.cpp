@@ -183,6 +183,7 @@ void RebuildEventList(const MacroTable& macros, MacroEditState& state,
     list.repeat_text = u"1";
     list.repeat_enabled = false;
   }
+  list.repeat_changed = true;
 }
 
 void AppendEventLines(const MacroTable& macros, MacroEditState& state,

@@ -130,6 +130,9 @@ struct EventListModel {
   int selected_line = kNoLine;
   Text repeat_text;
   bool repeat_enabled = false;
+  // Set whenever the repeat edit's text or state is set; the window clears
+  // it once it has shown them, and otherwise leaves what the user typed.
+  bool repeat_changed = false;
   // Set when the main window must be repainted (background erased); the
   // window clears it once it has asked for the repaint.
   bool repaint_requested = false;

@@ -163,7 +163,10 @@ TEST_F(AppCoreTest, WithoutTheMouseShowsThePlugInMessageAndEnds) {
     messages.shown.clear();
     system.pointer_speed = 4;
     MakeCore({.otherDevices = true, .mousePlugged = false});
+    // A power event while the message waits pushes nothing and saves nothing.
+    messages.while_shown = [this] { core->OnPowerBroadcast(); };
     EXPECT_FALSE(core->Initialise(localHost));
+    messages.while_shown = nullptr;
     EXPECT_EQ(messages.shown, std::vector<Text>{c.message});
     ASSERT_GE(localHost.calls.size(), 2u);
     EXPECT_EQ(localHost.calls[localHost.calls.size() - 2], "tray-");

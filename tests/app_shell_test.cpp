@@ -55,8 +55,10 @@ TEST(KeyFilterTest, SwallowsEscapeEnterAndF10Only) {
       {kSysKeyDown, 0x79, true},   // F10 opens the system menu
       {kSysKeyUp, 0x79, true},
       {kKeyDown, 0x79, true},
-      {kTimer, 0x79, true},        // any message whose first parameter is 0x79
-      {kMouseMove, 0x79, true},
+      {kKeyUp, 0x79, true},
+      {kChar, 0x79, false},        // 'y' typed into a macro name
+      {kTimer, 0x79, false},       // other messages with the same number
+      {kMouseMove, 0x79, false},   // buttons and Ctrl held while moving
       {kKeyDown, 0x41, false},
       {kKeyDown, 0x7A, false},     // F11
       {kMouseMove, 0x1B, false},

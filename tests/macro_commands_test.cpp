@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <future>
 #include <mutex>
 #include <string>
@@ -655,6 +657,59 @@ TEST_F(MacroEditorTest, CommitDelayStoresTheTypedDelayAndRebuildsTheList) {
   EXPECT_EQ(slot(0).Delay(1), 4464);
   EXPECT_EQ(slot(0).Delay(0), 100);
   EXPECT_EQ(events.lines[3], DelayLineText(4464));
+}
+
+TEST_F(MacroEditorTest, AnEditOutsideTheTargetsDelayLineStoresNothing) {
+  MakeMacros({u"one", u"two"});
+  Fill(slot(0), {kPressA, kReleaseA, kPressB});
+  Fill(slot(1), {kPressB, kReleaseB});
+  const auto one = slot(0).ToBytes();
+  const auto two = slot(1).ToBytes();
+  struct Case {
+    const char* name;
+    std::function<void()> setUp;
+  };
+  const Case cases[] = {
+      // Ctrl+A on an event line opens the editor without "Modify Delay".
+      {"an event line", [&] { RightClick(0, 2); }},
+      // The target was taken in another macro than the one now shown.
+      {"another macro", [&] {
+         RightClick(0, 3);
+         editor.SelectMacro(1);
+         editor.SelectEventLine(1);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.setUp();
+    editor.CommitDelay(u"250");
+    EXPECT_EQ(slot(0).ToBytes(), one);
+    EXPECT_EQ(slot(1).ToBytes(), two);
+    // The list shows the current macro as it is stored.
+    ASSERT_FALSE(events.lines.empty());
+    EXPECT_EQ(events.lines[1], DelayLineText(100));
+  }
+}
+
+TEST_F(MacroEditorTest, TheEditsChangeOnlyWhenACommandSetsThem) {
+  MakeMacros({u"one", u"two"});
+  Fill(slot(0), {kPressA, kReleaseA});
+  slot(0).SetMode(1);
+  slot(0).SetRepeat(7);
+  editor.SelectMacro(0);
+  EXPECT_TRUE(macro_list.name_changed);
+  EXPECT_TRUE(events.repeat_changed);
+  macro_list.name_changed = events.repeat_changed = false;
+  // Adding leaves both edits as the user typed them.
+  editor.AddMacro(u"three");
+  EXPECT_FALSE(macro_list.name_changed);
+  EXPECT_FALSE(events.repeat_changed);
+  // Apply shows the corrected count even when it reads as before.
+  editor.SelectMacro(0);
+  macro_list.name_changed = events.repeat_changed = false;
+  ASSERT_TRUE(editor.ApplyRepeatCount(u"0", ini, kFile));
+  EXPECT_TRUE(events.repeat_changed);
+  EXPECT_EQ(events.repeat_text, u"1");
 }
 
 }  // namespace

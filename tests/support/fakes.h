@@ -2,6 +2,7 @@
 // here: the benchmarks use them too.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -15,8 +16,13 @@ namespace zlv::testing {
 // Keeps the text of every message box instead of showing it.
 class RecordingMessages final : public MessageBoxes {
  public:
-  void Show(TextView text) override { shown.emplace_back(text); }
+  void Show(TextView text) override {
+    shown.emplace_back(text);
+    // What else may happen while a real box waits for the user.
+    if (while_shown) while_shown();
+  }
   std::vector<Text> shown;
+  std::function<void()> while_shown;
 };
 
 // Starts nothing and says so.

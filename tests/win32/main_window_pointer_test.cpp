@@ -350,6 +350,7 @@ HWND FindWarning(DWORD thread, HWND main) {
 TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu) {
   PointerDialog dialog(ExeDir(), Composition());
   bool sawWarning = false, menuOpened = true, warningGone = false, cancelledByPointer = false;
+  bool mainEnabledDuringWarning = true, mainEnabledAfter = false, heldAfter = true;
   std::array<std::int32_t, kButtonCount> codesBefore{}, codesAfter{};
   Run(dialog, [&](PointerDialog& d) {
     for (int i = 0; i < kButtonCount; ++i) codesBefore[static_cast<std::size_t>(i)] = d.core()->settings.profile.ButtonCodes[i];
@@ -365,6 +366,7 @@ TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu)
       }
       if (warning == nullptr) return;
       sawWarning = true;
+      mainEnabledDuringWarning = IsWindowEnabled(main) != FALSE;
       RECT frame{};
       GetWindowRect(warning, &frame);
       const ui::SkinEntry& cancel = layout[1];
@@ -389,8 +391,8 @@ TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu)
         PostMessageW(warning, WM_LBUTTONUP, 0, client);
       }
     });
-    // The warning has no owner: the main window must not stay above it as
-    // the tests otherwise keep it.
+    // The main window must not stay above the warning as the tests
+    // otherwise keep it.
     SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     // Button 0 holds the only primary click.
     ClickMain(d, 25);
@@ -398,11 +400,16 @@ TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu)
     PumpFor(100);
     menuOpened = d.functionMenus()->IsOpen();
     warningGone = FindWarning(thread, main) == nullptr;
+    mainEnabledAfter = IsWindowEnabled(main) != FALSE;
+    heldAfter = d.buttonHeld();
     for (int i = 0; i < kButtonCount; ++i) codesAfter[static_cast<std::size_t>(i)] = d.core()->settings.profile.ButtonCodes[i];
   });
   EXPECT_TRUE(sawWarning);
   EXPECT_TRUE(cancelledByPointer);
   EXPECT_TRUE(warningGone);
+  EXPECT_FALSE(mainEnabledDuringWarning) << "the main window waits for the answer";
+  EXPECT_TRUE(mainEnabledAfter);
+  EXPECT_FALSE(heldAfter) << "the field is not left drawn pressed";
   EXPECT_FALSE(menuOpened);
   EXPECT_EQ(codesAfter, codesBefore);
   EXPECT_EQ(codesBefore[0], 1);
