@@ -65,7 +65,7 @@ TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
   int slot = -1;
   MacroSlot recorded{};
   std::wstring fileRecord, fileCount;
-  std::wstring nameShown, repeatShown;
+  std::wstring nameShown, repeatShown, repeatShownAfterZero;
   ButtonFunctionCode chosen = 0;
   std::vector<KeyReport> played;
   Run(dialog, [&](PointerDialog& d) {
@@ -127,6 +127,13 @@ TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
       GetPrivateProfileStringW(L"Macros", L"macroNum", L"", buffer, 4000, file.c_str());
       fileCount = buffer;
     }
+    // A count of 0 is set as 1, and the edit shows what was set.
+    SetFocus(repeatEdit);
+    SendMessageW(repeatEdit, EM_SETSEL, 0, -1);
+    TypeKeys("0");
+    PumpUntil([&] { return ControlText(repeatEdit) == L"0"; });
+    if (!ClickAdvanced(d, 5)) failures.push_back("apply count 0");
+    repeatShownAfterZero = ControlText(repeatEdit);
 
     // On the main page, button 4's menu, the macros row, the new macro.
     if (!ClickMain(d, 9)) failures.push_back("main tab");
@@ -166,6 +173,7 @@ TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
   ASSERT_GE(slot, 0);
   EXPECT_EQ(nameShown, L"jump");
   EXPECT_EQ(repeatShown, L"3");
+  EXPECT_EQ(repeatShownAfterZero, L"1");
   EXPECT_EQ(recorded.Name(), u"jump");
   EXPECT_EQ(recorded.Mode(), 1);
   EXPECT_EQ(recorded.Repeat(), 3);
