@@ -284,8 +284,9 @@ void SubclassedControl::Detach() {
 }
 
 void SubclassedControl::DestroyWindow() {
+  // The window's WM_NCDESTROY clears hwnd_. Nothing of this object is touched
+  // after the call: a handler the destruction runs may have deleted it.
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
-  hwnd_ = nullptr;
 }
 
 SubclassedControl* SubclassedControl::FromHandle(HWND hwnd) {
