@@ -31,11 +31,6 @@ namespace {
 // The timer that puts the keyboard hook in place again while recording.
 constexpr UINT_PTR kRehookTimer = 0x5A4C;
 
-// The advanced page's child controls.
-constexpr UINT kNameEditId = 10000;
-constexpr UINT kMacroListId = 10001;
-constexpr UINT kEventListId = 10002;
-constexpr UINT kRepeatEditId = 10004;
 constexpr int kFirstButtonField = 25;  // main entries 25..30: the buttons' function fields
 
 RECT ToRect(const ui::SkinRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }

@@ -45,6 +45,12 @@ class CAboutDlg : public win::Dialog {
   CAboutDlg();
 };
 
+// The advanced page's child controls.
+inline constexpr UINT kNameEditId = 10000;
+inline constexpr UINT kMacroListId = 10001;
+inline constexpr UINT kEventListId = 10002;
+inline constexpr UINT kRepeatEditId = 10004;
+
 // What the recorder's step of the pre-translation decided.
 enum class RecorderVerdict {
   kNotRecording,  // go on with the context menu step and the key filter

@@ -11,11 +11,6 @@
 namespace zlv {
 namespace {
 
-constexpr UINT kNameEdit = 10000;
-constexpr UINT kMacroList = 10001;
-constexpr UINT kEventList = 10002;
-constexpr UINT kRepeatEdit = 10004;
-
 using testing::SendKey;
 using testing::TapKey;
 // Types upper-case letters and digits as plain keys (letters come out in
@@ -70,9 +65,9 @@ TEST_F(MacroEditingTest, ARecordedMacroReachesTheFileAndPlaysFromButton4) {
   std::vector<KeyReport> played;
   Run(dialog, [&](PointerDialog& d) {
     if (!ClickMain(d, 10)) failures.push_back("advanced tab");
-    HWND nameEdit = d.AdvancedControl(kNameEdit);
-    HWND macroList = d.AdvancedControl(kMacroList);
-    HWND repeatEdit = d.AdvancedControl(kRepeatEdit);
+    HWND nameEdit = d.AdvancedControl(kNameEditId);
+    HWND macroList = d.AdvancedControl(kMacroListId);
+    HWND repeatEdit = d.AdvancedControl(kRepeatEditId);
     if (nameEdit == nullptr || macroList == nullptr || repeatEdit == nullptr) {
       failures.push_back("controls");
       return;
@@ -209,15 +204,15 @@ TEST_F(MacroEditingTest, ADelayEditedInPlaceWithModifyDelayAndEnterReachesTheRec
   std::wstring lineAfter;
   Run(dialog, [&](PointerDialog& d) {
     if (!ClickMain(d, 10)) failures.push_back("advanced tab");
-    HWND macroList = d.AdvancedControl(kMacroList);
-    HWND eventList = d.AdvancedControl(kEventList);
+    HWND macroList = d.AdvancedControl(kMacroListId);
+    HWND eventList = d.AdvancedControl(kEventListId);
     if (macroList == nullptr || eventList == nullptr) {
       failures.push_back("controls");
       return;
     }
     // The first macro, whose events show.
     SendMessageW(macroList, LB_SETCURSEL, 0, 0);
-    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
     if (ListCount(eventList) < 3) {
       failures.push_back("the first macro has no delay line");
       return;
@@ -278,7 +273,7 @@ TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
   Seen chinese, english;
   Run(dialog, [&](PointerDialog& d) {
     if (!ClickMain(d, 10)) failures.push_back("advanced tab");
-    HWND macroList = d.AdvancedControl(kMacroList);
+    HWND macroList = d.AdvancedControl(kMacroListId);
     const auto look = [&](Seen& seen) {
       seen.title = win::WindowText(d.hwnd());
       wchar_t line[64] = {};
@@ -382,14 +377,14 @@ TEST_F(MacroEditingTest, TheAdvancedPageShowsAMacroAndItsContextMenuInBothLangua
     Run(dialog, [&](PointerDialog& d) {
       const ui::SkinLayout& skin = d.core()->skin;
       ClickMain(d, 10);
-      HWND macroList = d.AdvancedControl(kMacroList);
-      HWND eventList = d.AdvancedControl(kEventList);
+      HWND macroList = d.AdvancedControl(kMacroListId);
+      HWND eventList = d.AdvancedControl(kEventListId);
       if (macroList == nullptr || eventList == nullptr) {
         failures.push_back("controls" + suffix);
         return;
       }
       // A macro recorded here: "Hi" typed with the left Shift.
-      HWND nameEdit = d.AdvancedControl(kNameEdit);
+      HWND nameEdit = d.AdvancedControl(kNameEditId);
       SetFocus(nameEdit);
       SendMessageW(nameEdit, EM_SETSEL, 0, -1);
       TypeKeys("GREETING");
