@@ -19,16 +19,16 @@ namespace {
 
 using testing::RecordingMessages;
 
-constexpr MacroEvent kPressA{0x04, kEventPress};
-constexpr MacroEvent kReleaseA{0x04, kEventRelease};
-constexpr MacroEvent kPressB{0x05, kEventPress};
-constexpr MacroEvent kReleaseB{0x05, kEventRelease};
-constexpr MacroEvent kLeftDown{kMouseLeftButton, kEventPress};
-constexpr MacroEvent kLeftUp{kMouseLeftButton, kEventRelease};
-constexpr MacroEvent kRightDown{kMouseRightButton, kEventPress};
-constexpr MacroEvent kRightUp{kMouseRightButton, kEventRelease};
-constexpr MacroEvent kMidDown{kMouseMiddleButton, kEventPress};
-constexpr MacroEvent kMidUp{kMouseMiddleButton, kEventRelease};
+using testing::kPressA;
+using testing::kReleaseA;
+using testing::kPressB;
+using testing::kReleaseB;
+using testing::kLeftDown;
+using testing::kLeftUp;
+using testing::kRightDown;
+using testing::kRightUp;
+using testing::kMidDown;
+using testing::kMidUp;
 
 constexpr char16_t kFile[] = u"C:\\zlv\\Macro_EN.dat";
 

@@ -12,11 +12,11 @@ namespace {
 
 using testing::RecordingMessages;
 
-constexpr MacroEvent kPressA{0x04, kEventPress};
-constexpr MacroEvent kReleaseA{0x04, kEventRelease};
-constexpr MacroEvent kPressB{0x05, kEventPress};
-constexpr MacroEvent kReleaseB{0x05, kEventRelease};
-constexpr MacroEvent kPressLeft{kMouseLeftButton, kEventPress};
+using testing::kPressA;
+using testing::kPressB;
+using testing::kReleaseA;
+using testing::kReleaseB;
+constexpr MacroEvent kPressLeft = testing::kLeftDown;
 
 using testing::EventsOf;
 using testing::Fill;
