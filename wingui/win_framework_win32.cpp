@@ -213,6 +213,11 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCDESTROY) {
     RemovePropW(hwnd_, kDialogProperty);
     hwnd_ = nullptr;
+    // Our modal loop sees that its window is gone only when GetMessageW
+    // returns. A window destroyed while a message sent from another thread
+    // is handled (the device notifications come that way) leaves nothing in
+    // the queue, and the loop would sleep on with no window: wake it.
+    if (mode_ == Mode::kOwnLoop) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
     return FALSE;
   }
   if (message == WM_DESTROY) OnDestroy();

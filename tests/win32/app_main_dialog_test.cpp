@@ -9,10 +9,12 @@
 #include <dbt.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -731,6 +733,55 @@ TEST_F(FrameworkTest, SystemLoopModalEndsWithTheResult) {
   } warning;
   EXPECT_EQ(warning.DoModalSystemLoop(nullptr), 2);
   EXPECT_EQ(warning.hwnd(), nullptr);
+}
+
+// The mouse's removal reaches the program as a message sent from another
+// thread, which the system hands to the window from inside the loop's
+// GetMessageW; the window destroyed there must still end the modal run
+// instead of leaving the loop asleep with no window (the process would keep
+// running, holding the single-instance mutex).
+TEST_F(FrameworkTest, ModalRunEndsWhenAnotherThreadsMessageDestroysTheWindow) {
+  constexpr UINT kDestroyFromThere = WM_APP + 11;
+  class Destroyed : public win::Dialog {
+   public:
+    Destroyed() : win::Dialog(IDD_WARNING) {}
+    std::atomic<HWND> shown{nullptr};
+
+   protected:
+    bool OnInitDialog() override {
+      shown = hwnd();
+      return true;
+    }
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+      if (message != kDestroyFromThere) return false;
+      DestroyWindow();
+      return true;
+    }
+  } dialog;
+
+  const DWORD loopThread = GetCurrentThreadId();
+  std::atomic<bool> returned{false};
+  std::atomic<bool> wokenByWatchdog{false};
+  std::thread sender([&] {
+    for (int i = 0; i < 500 && dialog.shown == nullptr; ++i) Sleep(10);
+    HWND hwnd = dialog.shown;
+    if (hwnd == nullptr) return;
+    Sleep(300);  // the loop is asleep in GetMessageW by now
+    SendMessageW(hwnd, kDestroyFromThere, 0, 0);
+    // If the loop does not wake by itself, wake it so the test can fail
+    // instead of hanging.
+    for (int i = 0; i < 300 && !returned; ++i) Sleep(10);
+    if (!returned) {
+      wokenByWatchdog = true;
+      PostThreadMessageW(loopThread, WM_NULL, 0, 0);
+    }
+  });
+  const INT_PTR result = dialog.DoModal(nullptr);
+  returned = true;
+  sender.join();
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+  EXPECT_FALSE(wokenByWatchdog) << "the modal loop slept on after its window was destroyed";
 }
 
 class CountingListBox : public win::ListBox {
