@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "app/settings_push.h"
+#include "app/shell_commands.h"
 #include "app/window_title.h"
 #include "macro/macro_file.h"
 
@@ -21,8 +22,9 @@ Text PlugInMessage(std::int32_t uiLanguage) {
   return u"请插入【" + brand + u"】USB鼠标";
 }
 
-AppCore::AppCore(PlatformServices& services, Text exeDir)
+AppCore::AppCore(PlatformServices& services, Text exeDir, StartOptions startOptions)
     : ExeDir(std::move(exeDir)),
+      start(startOptions),
       platform(services),
       ini(services.files),
       settings(ini),
@@ -35,23 +37,79 @@ void AppCore::RequestRepaint() {
   if (MainWindowHost* host = host_.load()) host->Invalidate();
 }
 
+void AppCore::StartReader() {
+  InputReader::Options readerOptions;
+  readerOptions.on_thread_start = platform.workerThreadStart;
+  reader_ = std::make_unique<InputReader>(*transport, settings.profile, handOver, platform.clock,
+                                          readerOptions);
+  reader_->Start();
+}
+
+Text AppCore::TrayTip() const {
+  return Text(waiting_for_mouse_ ? WaitingTrayTip(settings.UiLanguage) : zlv::TrayTip(settings.UiLanguage));
+}
+
+void AppCore::SetWaiting(bool waiting) {
+  if (waiting_for_mouse_ == waiting) return;
+  waiting_for_mouse_ = waiting;
+  if (MainWindowHost* host = host_.load()) host->UpdateTrayTip();
+}
+
+bool AppCore::TakeMouse() {
+  MainWindowHost* host = host_.load();
+  const NotifyTarget target = host != nullptr ? host->NotificationTarget() : NotifyTarget{};
+  ScanDevice(device, platform.hid, target);
+  device.DevicePresent = MouseUsable();
+  if (!device.DevicePresent) {
+    // A mouse met with a collection missing (its other interfaces are still
+    // on their way): closed again, so the next arrival's scan starts afresh.
+    CloseMouseHandles();
+    return false;
+  }
+  SetWaiting(false);
+  platform.clock.SleepFor(kSettleBeforeFirstPush);
+  PushAllSettings(settings, protocol, platform.system, [this] { RequestRepaint(); });
+  return true;
+}
+
+void AppCore::ReleaseMouse() {
+  device.DevicePresent = false;
+  CloseMouseHandles();
+  SetWaiting(true);
+}
+
+bool AppCore::MouseUsable() const {
+  return IsOpenHandle(device.HidReadHandle) && IsOpenHandle(device.HidWriteHandle);
+}
+
+void AppCore::CloseMouseHandles() {
+  const bool anyOpen = device.HidReadHandle != kNoHandle || device.HidWriteHandle != kNoHandle ||
+                       !device.MouseProbeHandles.empty();
+  if (!anyOpen) return;
+  // The reader may sit in a read on the handle about to be closed: it stops
+  // first, and a new one starts once the handles are gone.
+  const bool restartReader = reader_ != nullptr && threads_running_;
+  if (reader_) reader_->Stop();
+  protocol.WithoutSends([this] { ReleaseMouseHandles(device, platform.hid); });
+  if (restartReader) {
+    transport->ResumeReads();
+    StartReader();
+  }
+}
+
 bool AppCore::Initialise(MainWindowHost& host) {
   host_ = &host;
 
   // The worker threads come first; they only wait until the mouse reports.
   handOver.ButtonEventPending = 0;
   handOver.MacroStopRequest = 0;
-  InputReader::Options readerOptions;
-  readerOptions.on_thread_start = platform.workerThreadStart;
-  reader_ = std::make_unique<InputReader>(*transport, settings.profile, handOver, platform.clock,
-                                          readerOptions);
+  StartReader();
   MacroPlayer::Links links{settings, protocol, macros, handOver, platform.clock, platform.launcher,
                            platform.timerResolution};
   MacroPlayer::Options playerOptions;
   playerOptions.repaint = [this] { RequestRepaint(); };
   playerOptions.on_thread_start = platform.workerThreadStart;
   player_ = std::make_unique<MacroPlayer>(links, playerOptions);
-  reader_->Start();
   player_->Start();
   threads_running_ = true;
 
@@ -83,6 +141,16 @@ bool AppCore::Initialise(MainWindowHost& host) {
   host.LoadMenus(settings.UiLanguage);
 
   device.DevicePresent = ScanDevice(device, platform.hid, host.NotificationTarget());
+  if (start.tray && !MouseUsable()) {
+    // Started at logon, perhaps before the mouse is there: wait for it in the
+    // tray. Its path is not known yet, so every HID arrival is heard.
+    device.DevicePresent = false;
+    CloseMouseHandles();
+    platform.hid.RegisterNotifications(host.NotificationTarget());
+    waiting_for_mouse_ = true;
+    host.AddTrayIcon();
+    return true;
+  }
   if (!device.DevicePresent) {
     platform.messages.Show(PlugInMessage(settings.UiLanguage));
     ShutDownDriver();
@@ -137,6 +205,19 @@ void AppCore::OnPowerBroadcast() {
 DeviceChange AppCore::OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header) {
   MainWindowHost* host = host_.load();
   const NotifyTarget target = host != nullptr ? host->NotificationTarget() : NotifyTarget{};
+  if (start.tray) {
+    if (shut_down_ || !threads_running_) return DeviceChange::kIgnored;
+    const bool matches = header != nullptr && MatchesRecordedInterface(device, *header);
+    switch (DecideTrayDeviceChange(device.DevicePresent, event, header, matches)) {
+      case TrayDeviceAction::kTakeMouse:
+        return TakeMouse() ? DeviceChange::kRescanned : DeviceChange::kIgnored;
+      case TrayDeviceAction::kReleaseMouse:
+        ReleaseMouse();
+        return DeviceChange::kIgnored;
+      case TrayDeviceAction::kIgnore:
+        return DeviceChange::kIgnored;
+    }
+  }
   return HandleDeviceChange(device, platform.hid, target, event, header, [this] { ShutDownDriver(); });
 }
 

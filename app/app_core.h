@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/tray_start.h"
 #include "base/message_box.h"
 #include "base/clock.h"
 #include "base/file_store.h"
@@ -46,8 +47,12 @@ class MainWindowHost {
   virtual void LoadMenus(std::int32_t uiLanguage) = 0;
   // The window that receives device notifications.
   virtual NotifyTarget NotificationTarget() = 0;
+  // Adds the tray icon with AppCore::TrayTip() as its tip.
   virtual void AddTrayIcon() = 0;
   virtual void RemoveTrayIcon() = 0;
+  // AppCore::TrayTip() changed (a tray start found or lost the mouse): the
+  // icon shows the new tip.
+  virtual void UpdateTrayTip() = 0;
   virtual void DestroyWindow() = 0;
   // Asks for a repaint of the whole window; callable from any thread.
   virtual void Invalidate() = 0;
@@ -77,14 +82,15 @@ Text PlugInMessage(std::int32_t uiLanguage);
 
 class AppCore {
  public:
-  AppCore(PlatformServices& platform, Text exeDir);
+  AppCore(PlatformServices& platform, Text exeDir, StartOptions start = {});
   ~AppCore();
   AppCore(const AppCore&) = delete;
   AppCore& operator=(const AppCore&) = delete;
 
   // The main window's initialisation, in its fixed order. Returns false when
   // the program ended on the way (no mouse, missing skin file): the window has
-  // been destroyed then.
+  // been destroyed then. A tray start without the mouse shows no message: it
+  // adds the tray icon, waits for the mouse and returns true.
   bool Initialise(MainWindowHost& host);
   // The one orderly end of the program.
   void ShutDownDriver();
@@ -98,7 +104,15 @@ class AppCore {
   bool SwitchUiLanguage(std::int32_t language);
   // A power event: the mouse may have lost its settings.
   void OnPowerBroadcast();
+  // A device notification. After a tray start the mouse's arrival takes it
+  // and pushes the settings, and its removal returns to waiting (kRescanned
+  // and kIgnored); otherwise its removal ends the program.
   DeviceChange OnDeviceChange(std::uint32_t event, const DeviceBroadcast* header);
+  // A tray start that waits for the mouse.
+  bool WaitingForMouse() const { return waiting_for_mouse_; }
+  // The tray icon's tip: the title, or while waiting for the mouse, a tip
+  // that says so, in the interface language.
+  Text TrayTip() const;
   // Stops and joins the worker threads (also done by the destructor).
   void StopThreads();
 
@@ -106,6 +120,7 @@ class AppCore {
 
   // Process-wide state.
   const Text ExeDir;
+  const StartOptions start;
   Text SkinsDir;
   PlatformServices& platform;
   IniStore ini;
@@ -124,11 +139,24 @@ class AppCore {
 
  private:
   void RequestRepaint();
+  void StartReader();
+  // A tray start: scans for the mouse and, with both of its collections
+  // open, pushes the settings. Otherwise what the scan opened is closed again.
+  bool TakeMouse();
+  // A tray start lost the mouse: its handles are closed and the program waits.
+  void ReleaseMouse();
+  void SetWaiting(bool waiting);
+  // Both of the mouse's collections are open.
+  bool MouseUsable() const;
+  // Closes what the scans opened for the mouse, with the reader stopped
+  // meanwhile; the reader then starts again.
+  void CloseMouseHandles();
 
   std::atomic<MainWindowHost*> host_{nullptr};
   std::unique_ptr<InputReader> reader_;
   std::unique_ptr<MacroPlayer> player_;
   bool threads_running_ = false;
+  bool waiting_for_mouse_ = false;
   bool shut_down_ = false;
 };
 

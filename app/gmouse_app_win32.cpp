@@ -1,6 +1,7 @@
 #include "app/gmouse_app_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -50,6 +51,16 @@ Text ModuleExeDir() {
   }
 }
 
+std::vector<Text> CommandLineArguments() {
+  std::vector<Text> arguments;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (argv == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(FromWide(argv[i]));
+  LocalFree(argv);
+  return arguments;
+}
+
 CZLV_GMouseApp::CZLV_GMouseApp(AppComposition composition)
     : exe_dir_(ModuleExeDir()), composition_(composition) {}
 
@@ -58,13 +69,17 @@ CZLV_GMouseApp::~CZLV_GMouseApp() {
 }
 
 bool CZLV_GMouseApp::InitInstance() {
+  const StartOptions start = ParseStartArguments(CommandLineArguments());
   const InstanceMutex mutex = CreateInstanceMutex();
   if (mutex.already_existed) {
-    // Another instance runs: bring its window back and end without touching
-    // anything else. Its title depends on the language in config.ini.
-    IniStore ini(Disk());
-    const std::int32_t language = ReadUiLanguage(ini, exe_dir_ + u"\\config.ini");
-    RestoreRunningWindow(MainWindowTitle(language));
+    // Another instance runs: bring its window back (not for a start at
+    // logon) and end without touching anything else. Its title depends on
+    // the language in config.ini.
+    if (OnSecondStart(start) == SecondStartAction::kRestoreRunningWindow) {
+      IniStore ini(Disk());
+      const std::int32_t language = ReadUiLanguage(ini, exe_dir_ + u"\\config.ini");
+      RestoreRunningWindow(MainWindowTitle(language));
+    }
     CloseHandle(mutex.handle);
     return false;
   }
@@ -78,7 +93,7 @@ bool CZLV_GMouseApp::InitInstance() {
   // Nothing is kept in the registry: all settings live in config.ini.
   // Pictures are decoded with GDI+ while the program runs.
   ui::GdiplusSession gdiplus;
-  CZLV_GMouseDlg dialog(exe_dir_, composition_);
+  CZLV_GMouseDlg dialog(exe_dir_, composition_, start);
   SetMainWindow(&dialog);
   dialog.DoModal();
   // The modal loop is over: the window is gone. The worker threads stop here,

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "app/tray_start.h"
 #include "device/device_link.h"
 #include "device/hid_system.h"
 #include "device/hid_transport.h"
@@ -61,6 +63,9 @@ bool RestoreRunningWindow(TextView title);
 
 // The folder of this process's executable, without a trailing backslash.
 Text ModuleExeDir();
+
+// The process's command-line arguments after the program's name.
+std::vector<Text> CommandLineArguments();
 
 class CZLV_GMouseApp : public win::App {
  public:

@@ -70,11 +70,14 @@ struct CZLV_GMouseDlg::Platform {
 
 CAboutDlg::CAboutDlg() : win::Dialog(IDD_ABOUTBOX) {}
 
-CZLV_GMouseDlg::CZLV_GMouseDlg(Text exeDir, AppComposition composition)
+CZLV_GMouseDlg::CZLV_GMouseDlg(Text exeDir, AppComposition composition, StartOptions start)
     : win::Dialog(IDD_ZLV_GMOUSE_DIALOG),
       exe_dir_(std::move(exeDir)),
       composition_(std::move(composition)),
-      icon_(LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_APP))) {}
+      start_(start),
+      icon_(LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_APP))) {
+  SetStartHidden(start_.tray);
+}
 
 CZLV_GMouseDlg::~CZLV_GMouseDlg() {
   if (hook_) hook_->Uninstall();
@@ -97,7 +100,9 @@ std::int32_t CZLV_GMouseDlg::UiLanguage() const {
 
 bool CZLV_GMouseDlg::OnInitDialog() {
   platform_ = std::make_unique<Platform>(*this);
-  core_ = std::make_unique<AppCore>(platform_->services, exe_dir_);
+  core_ = std::make_unique<AppCore>(platform_->services, exe_dir_, start_);
+  tray_shell_.Attach(hwnd(), icon_);
+  taskbar_created_ = RegisterTaskbarCreatedMessage(hwnd());
   key_sink_ = std::make_unique<WindowKeyMessageSink>(hwnd());
   hook_ = std::make_unique<LowLevelKeyboardHook>(*key_sink_);
   recorder_ = std::make_unique<MacroRecorder>(core_->macros, core_->macroState, event_list_, *hook_,
@@ -185,9 +190,13 @@ NotifyTarget CZLV_GMouseDlg::NotificationTarget() {
   return reinterpret_cast<NotifyTarget>(hwnd());
 }
 
-void CZLV_GMouseDlg::AddTrayIcon() { tray_.Add(hwnd(), icon_, TrayTip(UiLanguage())); }
+void CZLV_GMouseDlg::AddTrayIcon() { tray_.Show(core_ ? core_->TrayTip() : Text(TrayTip(UiLanguage()))); }
 
-void CZLV_GMouseDlg::RemoveTrayIcon() { tray_.Remove(hwnd(), icon_); }
+void CZLV_GMouseDlg::RemoveTrayIcon() { tray_.Hide(); }
+
+void CZLV_GMouseDlg::UpdateTrayTip() {
+  if (core_) tray_.SetTip(core_->TrayTip());
+}
 
 void CZLV_GMouseDlg::DestroyWindow() {
   if (hook_) hook_->Uninstall();
@@ -725,10 +734,8 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
 void CZLV_GMouseDlg::SwitchLanguage(std::int32_t language) {
   if (!core_->SwitchUiLanguage(language)) return;  // the program ended
   SetControlFont();
-  if (tray_.Shown()) {
-    RemoveTrayIcon();
-    AddTrayIcon();
-  }
+  // The tip is the title in the new language.
+  if (tray_.Wanted()) UpdateTrayTip();
   Invalidate();
 }
 
@@ -798,6 +805,12 @@ HWND CZLV_GMouseDlg::AdvancedControl(UINT id) const {
 }
 
 bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == taskbar_created_ && taskbar_created_ != 0) {
+    // Explorer restarted: the icon it had is gone.
+    tray_.OnTaskbarCreated();
+    result = 0;
+    return true;
+  }
   switch (message) {
     case WM_CLOSE:
       HideToTray();
@@ -907,6 +920,11 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       if (core_) core_->OnPowerBroadcast();
       return false;
     case WM_TIMER:
+      if (wParam == Win32TrayShell::kRetryTimer) {
+        tray_.OnRetryTimer();
+        result = 0;
+        return true;
+      }
       if (wParam == kRehookTimer) {
         // A hook that Windows dropped is gone without notice: renew it,
         // through the recorder, which removes it when the recording stops.

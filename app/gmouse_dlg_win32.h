@@ -61,7 +61,8 @@ enum class RecorderVerdict {
 
 class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
  public:
-  CZLV_GMouseDlg(Text exeDir, AppComposition composition);
+  // A tray start (`start.tray`) runs the window hidden until the tray shows it.
+  CZLV_GMouseDlg(Text exeDir, AppComposition composition, StartOptions start = {});
   ~CZLV_GMouseDlg() override;
 
   // The only orderly end of the program (AppCore::ShutDownDriver): tray icon
@@ -92,7 +93,8 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   const AppComposition& composition() const { return composition_; }
   // Null before the initialisation.
   AppCore* core() { return core_.get(); }
-  const TrayIcon& trayIcon() const { return tray_; }
+  const TrayIconKeeper& trayIcon() const { return tray_; }
+  const Win32TrayShell& trayShell() const { return tray_shell_; }
   win::CZlvMenu& trayMenu() { return tray_menu_; }
   win::CZlvMenu& contextMenu() { return context_menu_; }
   // The size of the mask picture: every page is drawn at this size.
@@ -134,6 +136,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void DestroyWindow() override;
   void Invalidate() override;
   void UserMacrosReplaced() override;
+  void UpdateTrayTip() override;
 
  protected:
   bool OnInitDialog() override;
@@ -193,6 +196,7 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
 
   Text exe_dir_;
   AppComposition composition_;
+  StartOptions start_;
   HICON icon_ = nullptr;
   ui::GdiplusSession gdiplus_;
   std::unique_ptr<Platform> platform_;
@@ -200,7 +204,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   win::CZlvMenu context_menu_;
   win::CZlvMenu tray_menu_;
   ui::UniqueFont menu_font_;
-  TrayIcon tray_;
+  Win32TrayShell tray_shell_;
+  TrayIconKeeper tray_{tray_shell_};
+  UINT taskbar_created_ = 0;  // the shell's "TaskbarCreated" message
   SIZE page_size_{0, 0};
   ui::UniqueRegion repaint_region_;
 

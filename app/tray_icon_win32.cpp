@@ -22,18 +22,36 @@ NOTIFYICONDATAW TrayIconRecord(HWND owner, HICON icon, TextView tip) {
   return record;
 }
 
-bool TrayIcon::Add(HWND owner, HICON icon, TextView tip) {
-  NOTIFYICONDATAW record = TrayIconRecord(owner, icon, tip);
+bool Win32TrayShell::Add(TextView tip) {
+  NOTIFYICONDATAW record = TrayIconRecord(owner_, icon_, tip);
   const bool added = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
-  if (added) shown_ = true;
+  if (added) ++adds_;
   return added;
 }
 
-bool TrayIcon::Remove(HWND owner, HICON icon) {
-  NOTIFYICONDATAW record = TrayIconRecord(owner, icon, u"ZLV_GMouse");
-  const bool removed = Shell_NotifyIconW(NIM_DELETE, &record) != FALSE;
-  shown_ = false;
-  return removed;
+bool Win32TrayShell::Modify(TextView tip) {
+  NOTIFYICONDATAW record = TrayIconRecord(owner_, icon_, tip);
+  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+bool Win32TrayShell::Remove() {
+  NOTIFYICONDATAW record = TrayIconRecord(owner_, icon_, u"ZLV_GMouse");
+  return Shell_NotifyIconW(NIM_DELETE, &record) != FALSE;
+}
+
+void Win32TrayShell::StartRetryTimer() {
+  if (owner_ != nullptr) SetTimer(owner_, kRetryTimer, kRetryInterval, nullptr);
+}
+
+void Win32TrayShell::StopRetryTimer() {
+  if (owner_ != nullptr) KillTimer(owner_, kRetryTimer);
+}
+
+UINT RegisterTaskbarCreatedMessage(HWND window) {
+  const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  // Explorer runs unelevated; without this an elevated window never hears it.
+  if (message != 0) ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+  return message;
 }
 
 }  // namespace zlv

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/tray_keeper.h"
 #include "base/text.h"
 
 namespace zlv {
@@ -13,18 +14,36 @@ namespace zlv {
 // 153, message, icon and tip, callback WM_USER + 1.
 NOTIFYICONDATAW TrayIconRecord(HWND owner, HICON icon, TextView tip);
 
-class TrayIcon {
+// The notification area's calls for the main window's icon, and the window
+// timer that retries a failed add.
+class Win32TrayShell final : public TrayShell {
  public:
-  // NIM_ADD with the window title as tip. Adding when the icon is there
-  // already fails and changes nothing.
-  bool Add(HWND owner, HICON icon, TextView tip);
-  // NIM_DELETE; the tip of a deletion is "ZLV_GMouse" (the shell ignores it).
-  bool Remove(HWND owner, HICON icon);
-  // Whether the last add succeeded and no remove followed.
-  bool Shown() const { return shown_; }
+  static constexpr UINT_PTR kRetryTimer = 0x5A54;
+  static constexpr UINT kRetryInterval = 2000;  // ms
+
+  void Attach(HWND owner, HICON icon) {
+    owner_ = owner;
+    icon_ = icon;
+  }
+  bool Add(TextView tip) override;
+  bool Modify(TextView tip) override;
+  // The tip of a deletion is "ZLV_GMouse" (the shell ignores it).
+  bool Remove() override;
+  void StartRetryTimer() override;
+  void StopRetryTimer() override;
+
+  // Successful adds so far.
+  int Adds() const { return adds_; }
 
  private:
-  bool shown_ = false;
+  HWND owner_ = nullptr;
+  HICON icon_ = nullptr;
+  int adds_ = 0;
 };
+
+// The message the shell broadcasts when the notification area is (re)created,
+// let through the filter that keeps messages of unelevated programs from an
+// elevated window. 0 when it cannot be registered.
+UINT RegisterTaskbarCreatedMessage(HWND window);
 
 }  // namespace zlv

@@ -154,6 +154,7 @@ CompanionKeyAction CompanionKey(std::uint32_t virtualKey, KeyTransition transiti
   constexpr std::uint32_t kKeypad1 = 0x61;  // VK_NUMPAD1
   constexpr std::uint32_t kKeyD = 'D';
   constexpr std::uint32_t kKeyU = 'U';
+  constexpr std::uint32_t kKeyP = 'P';
   using Kind = CompanionKeyAction::Kind;
 
   int button = 0;
@@ -172,9 +173,10 @@ CompanionKeyAction CompanionKey(std::uint32_t virtualKey, KeyTransition transiti
         return {Kind::kNothing, 0};
     }
   }
-  if (virtualKey != kKeyD && virtualKey != kKeyU) return {};
+  if (virtualKey != kKeyD && virtualKey != kKeyU && virtualKey != kKeyP) return {};
   if (transition != KeyTransition::kDown) return {Kind::kNothing, 0};
-  return {virtualKey == kKeyD ? Kind::kNextDpiStage : Kind::kUnplug, 0};
+  if (virtualKey == kKeyD) return {Kind::kNextDpiStage, 0};
+  return {virtualKey == kKeyU ? Kind::kUnplug : Kind::kPlugIn, 0};
 }
 
 std::optional<int> ParseRunSeconds(TextView value) {

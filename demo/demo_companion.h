@@ -99,7 +99,8 @@ ui::PixelPoint CompanionPlacement(const ui::PixelRect& main, int width, int heig
                                   const ui::PixelRect& workArea);
 
 // The keys of the companion window while it has the keyboard focus.
-inline constexpr const char* kCompanionKeysHelp = "Keys: 1-6 hold buttons 1-6, D next DPI stage, U unplug";
+inline constexpr const char* kCompanionKeysHelp =
+    "Keys: 1-6 hold buttons 1-6, D next DPI stage, U unplug, P plug in";
 
 // A key message: the first press, the keyboard's auto-repeat of a held key,
 // or the release.
@@ -113,6 +114,7 @@ struct CompanionKeyAction {
     kRelease,       // release hardware button `button`
     kNextDpiStage,  // as the next-stage button
     kUnplug,        // as the unplug button
+    kPlugIn,        // as the plug-in button
   };
   Kind kind = Kind::kPassOn;
   int button = 0;  // 1..6 for kPress and kRelease, else 0
@@ -121,7 +123,7 @@ struct CompanionKeyAction {
 
 // What the key with Windows virtual-key code `virtualKey` does: 1-6 (top row
 // or keypad) hold hardware buttons 1-6 from the press to the release, D steps
-// the DPI stage and U unplugs the mouse, each once per press.
+// the DPI stage, U unplugs the mouse and P plugs it in, each once per press.
 CompanionKeyAction CompanionKey(std::uint32_t virtualKey, KeyTransition transition);
 
 // The demo's run time limit from its environment value: whole seconds, 1 to

@@ -177,6 +177,9 @@ void CompanionWindow::CreateControls() {
         kNextDpiStageId, font);
   Child(hwnd_, L"BUTTON", L"Unplug mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 290, kMargin + kRowHeight, 140,
         24, kUnplugId, font);
+  Child(hwnd_, L"BUTTON", L"Plug in mouse", BS_PUSHBUTTON | WS_TABSTOP, kMargin + 290, kMargin + 2 * kRowHeight,
+        140, 24, kPlugInId, font);
+  EnableForPlugState();
 
   y += 2;
   Child(hwnd_, L"STATIC", ToWide(Ascii(kCompanionKeysHelp)).c_str(), SS_LEFT | SS_NOPREFIX, kMargin, y,
@@ -287,6 +290,9 @@ bool CompanionWindow::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
     case CompanionKeyAction::Kind::kUnplug:
       if (plugged) Unplug();
       break;
+    case CompanionKeyAction::Kind::kPlugIn:
+      if (!plugged) PlugIn();
+      break;
   }
   return true;
 }
@@ -317,6 +323,8 @@ void CompanionWindow::OnCommand(int id, int) {
     NextDpiStage();
   } else if (id == kUnplugId) {
     Unplug();
+  } else if (id == kPlugInId) {
+    PlugIn();
   }
 }
 
@@ -351,15 +359,36 @@ void CompanionWindow::NextDpiStage() {
 }
 
 void CompanionWindow::Unplug() {
-  // The removal notifications reach the main window, which ends the program.
-  hid_.UnplugMouse();
-  if (hwnd_ != nullptr) {
-    for (int id : {kNextDpiStageId, kUnplugId}) EnableWindow(GetDlgItem(hwnd_, id), FALSE);
-    for (int b = 0; b < kHardwareButtonCount; ++b) {
-      EnableWindow(GetDlgItem(hwnd_, kClickButtonId + b), FALSE);
-      EnableWindow(GetDlgItem(hwnd_, kHoldButtonId + b), FALSE);
+  // Nothing stays held through an unplug.
+  ReleaseKeyHolds();
+  for (int b = 1; b <= kHardwareButtonCount; ++b) {
+    if (hwnd_ != nullptr && SendDlgItemMessageW(hwnd_, kHoldButtonId + b - 1, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      SetHeld(b, false);
     }
   }
+  // The removal notifications reach the main window, which ends the program
+  // (or, started with --tray, waits for the mouse again).
+  hid_.UnplugMouse();
+  EnableForPlugState();
+}
+
+void CompanionWindow::PlugIn() {
+  // The arrival notifications reach the main window of a program that waits
+  // for the mouse.
+  hid_.PlugInMouse();
+  EnableForPlugState();
+  ShowState();
+}
+
+void CompanionWindow::EnableForPlugState() {
+  if (hwnd_ == nullptr) return;
+  const BOOL plugged = hid_.MousePlugged() ? TRUE : FALSE;
+  for (int id : {kNextDpiStageId, kUnplugId}) EnableWindow(GetDlgItem(hwnd_, id), plugged);
+  for (int b = 0; b < kHardwareButtonCount; ++b) {
+    EnableWindow(GetDlgItem(hwnd_, kClickButtonId + b), plugged);
+    EnableWindow(GetDlgItem(hwnd_, kHoldButtonId + b), plugged);
+  }
+  EnableWindow(GetDlgItem(hwnd_, kPlugInId), plugged ? FALSE : TRUE);
 }
 
 void CompanionWindow::Refresh() {

@@ -28,6 +28,7 @@ inline constexpr int kClickButtonId = 1001;  // + hardware button - 1
 inline constexpr int kHoldButtonId = 1011;   // + hardware button - 1
 inline constexpr int kNextDpiStageId = 1020;
 inline constexpr int kUnplugId = 1021;
+inline constexpr int kPlugInId = 1022;
 inline constexpr int kStateListId = 1030;
 inline constexpr int kReportListId = 1031;
 inline constexpr int kKeysHelpId = 1040;
@@ -77,6 +78,7 @@ class CompanionWindow {
   void SetHeld(int hardwareButton, bool held);
   void NextDpiStage();
   void Unplug();
+  void PlugIn();
 
   // Shows whatever reports wait, and the mouse's state.
   void Refresh();
@@ -98,6 +100,9 @@ class CompanionWindow {
   void CreateControls();
   void OnCommand(int id, int notifyCode);
   void ShowState();
+  // The controls that act on the mouse are enabled while it is plugged in,
+  // the plug-in button while it is not.
+  void EnableForPlugState();
 
   VirtualMouse& mouse_;
   VirtualHidSystem& hid_;

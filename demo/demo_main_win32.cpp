@@ -10,6 +10,8 @@
 //   ZLV_DEMO_MAIN_SCREENSHOT  and the main window alone here
 //   ZLV_DEMO_REPORT_LOG       append each feature report the mouse receives to
 //                             this file as it arrives ("<ms> <8 bytes in hex>")
+//   ZLV_DEMO_UNPLUGGED        "1": the virtual mouse starts unplugged (the
+//                             companion's "Plug in mouse" plugs it in)
 #include <windows.h>
 
 #include <memory>
@@ -51,6 +53,7 @@ UnattendedEnd g_end;
 UINT_PTR g_end_timer = 0;
 UINT_PTR g_force_end_timer = 0;
 constexpr UINT kForceEndAfterMs = 5000;
+constexpr WORD kExitDriverCommand = 32800;
 
 void CALLBACK OnEndTimer(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
@@ -64,6 +67,9 @@ void CALLBACK OnEndTimer(HWND, UINT, UINT_PTR id, DWORD) {
       zlv::demo::SaveWindowPicture(g_end.mainWindow, zlv::FromWide(g_end.mainScreenshot));
     }
     if (g_end.companion != nullptr) g_end.companion->Unplug();
+    // A program started with --tray waits for the mouse instead of ending:
+    // its tray menu's "Exit Driver" ends it.
+    if (IsWindow(g_end.mainWindow)) PostMessageW(g_end.mainWindow, WM_COMMAND, MAKEWPARAM(kExitDriverCommand, 0), 0);
     if (IsWindow(g_end.mainWindow)) g_force_end_timer = SetTimer(nullptr, 0, kForceEndAfterMs, &OnEndTimer);
   } else if (id == g_force_end_timer) {
     g_force_end_timer = 0;
@@ -77,7 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   zlv::SteadyClock clock;
   const zlv::Nanos start = clock.Now();
   zlv::VirtualMouse mouse(clock);
-  zlv::VirtualHidSystem hid(mouse);
+  zlv::VirtualHidSystem::Options hidOptions;
+  hidOptions.mousePlugged = Environment(L"ZLV_DEMO_UNPLUGGED") != L"1";
+  zlv::VirtualHidSystem hid(mouse, hidOptions);
   // Removal and arrival reach the main window as WM_DEVICECHANGE, as they
   // would from Windows for the windows registered through the scan.
   hid.SetNotifier([](zlv::NotifyTarget window, std::uint32_t event, const zlv::DeviceBroadcast& header) {

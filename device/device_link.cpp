@@ -76,6 +76,17 @@ bool ScanDevice(DeviceLink& link, HidSystem& hid, NotifyTarget window) {
   return link.DevicePresent;
 }
 
+void ReleaseMouseHandles(DeviceLink& link, HidSystem& hid) {
+  for (std::atomic<HidHandle>* collection : {&link.HidReadHandle, &link.HidWriteHandle}) {
+    const HidHandle handle = collection->exchange(kNoHandle);
+    if (IsOpenHandle(handle)) hid.Close(handle);
+  }
+  for (const HidHandle probe : link.MouseProbeHandles) {
+    if (IsOpenHandle(probe)) hid.Close(probe);
+  }
+  link.MouseProbeHandles.clear();
+}
+
 bool MatchesRecordedInterface(const DeviceLink& link, const DeviceBroadcast& header) {
   return header.deviceType == kDeviceTypeInterface && EqualsIgnoreCase(header.interfaceName, link.DevicePath);
 }

@@ -59,6 +59,12 @@ class DeviceLink {
 // whether the last interface that existed belonged to the mouse.
 bool ScanDevice(DeviceLink& link, HidSystem& hid, NotifyTarget window);
 
+// Closes what the scans opened for the mouse (the two collections and the
+// probe handles) and sets both collection handles back to 0, so that the next
+// scan opens them afresh. No other thread may use the handles meanwhile: the
+// caller has stopped the reader and holds off the sends.
+void ReleaseMouseHandles(DeviceLink& link, HidSystem& hid);
+
 // Device-change events (WM_DEVICECHANGE) and the broadcast header's device type.
 inline constexpr std::uint32_t kDeviceArrival = 0x8000;
 inline constexpr std::uint32_t kDeviceRemoveComplete = 0x8004;

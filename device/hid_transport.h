@@ -33,8 +33,11 @@ class HidTransport {
   virtual std::size_t InputReportLength() const = 0;
   // Blocks until an input report arrives; false when the read failed or was cancelled.
   virtual bool ReadInputReport(std::uint8_t* data, std::size_t length) = 0;
-  // Makes a blocked ReadInputReport return false (used when the program ends).
+  // Makes a blocked ReadInputReport return false, and every later one until
+  // ResumeReads (used when the reader stops).
   virtual void CancelRead() = 0;
+  // Undoes CancelRead, so that a reader started afterwards can read.
+  virtual void ResumeReads() = 0;
 };
 
 }  // namespace zlv

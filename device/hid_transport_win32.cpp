@@ -68,4 +68,8 @@ void Win32HidTransport::CancelRead() {
   if (cancel_ != nullptr) SetEvent(cancel_);
 }
 
+void Win32HidTransport::ResumeReads() {
+  if (cancel_ != nullptr) ResetEvent(cancel_);
+}
+
 }  // namespace zlv

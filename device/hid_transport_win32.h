@@ -30,13 +30,14 @@ class Win32HidTransport final : public HidTransport {
   // One overlapped read, waited for together with the cancel event. Fails at
   // once while the read handle is 0 or invalid, and after CancelRead.
   bool ReadInputReport(std::uint8_t* data, std::size_t length) override;
-  // Ends a blocked read and every later one (any thread).
+  // Ends a blocked read and every later one until ResumeReads (any thread).
   void CancelRead() override;
+  void ResumeReads() override;
 
  private:
   const DeviceLink& link_;
   void* read_done_;  // manual-reset event of the pending read
-  void* cancel_;     // manual-reset event, set for good by CancelRead
+  void* cancel_;     // manual-reset event, set by CancelRead until ResumeReads
 };
 
 }  // namespace zlv

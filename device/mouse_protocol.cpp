@@ -108,4 +108,9 @@ MouseProtocol::Report MouseProtocol::LastReport() const {
   return report_;
 }
 
+void MouseProtocol::WithoutSends(const std::function<void()>& whileNoSend) {
+  std::lock_guard lock(mutex_);
+  if (whileNoSend) whileNoSend();
+}
+
 }  // namespace zlv

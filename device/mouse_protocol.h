@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "base/clock.h"
@@ -44,6 +45,10 @@ class MouseProtocol {
   void ReleaseAll();
   void SendConsumerControl(std::uint16_t usage);
   void DriverExitCommand();
+
+  // Runs `whileNoSend` while no report is being filled or sent by any thread:
+  // the window thread takes the mouse's handles away inside it.
+  void WithoutSends(const std::function<void()>& whileNoSend);
 
   // Follow-up flags of the last push, read by the macro player.
   FollowUp FollowUpOfSlot(int slot) const;

@@ -24,6 +24,7 @@ class ForwardingTransport : public HidTransport {
     return inner_.ReadInputReport(data, length);
   }
   void CancelRead() override { inner_.CancelRead(); }
+  void ResumeReads() override { inner_.ResumeReads(); }
 
  private:
   HidTransport& inner_;

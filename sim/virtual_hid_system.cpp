@@ -208,4 +208,6 @@ bool VirtualHidSystem::ReadInputReport(HidHandle handle, std::uint8_t* data, std
 
 void VirtualHidSystem::CancelRead() { mouse_.CancelRead(); }
 
+void VirtualHidSystem::ResumeReads() { mouse_.ResumeReads(); }
+
 }  // namespace zlv

@@ -80,6 +80,7 @@ class VirtualHidSystem final : public HidSystem {
   bool SendFeatureReport(HidHandle handle, const std::uint8_t* data, std::size_t length);
   bool ReadInputReport(HidHandle handle, std::uint8_t* data, std::size_t length);
   void CancelRead();
+  void ResumeReads();
 
  private:
   struct Interface {
@@ -127,6 +128,7 @@ class VirtualHidTransport final : public HidTransport {
     return hid_.ReadInputReport(link_.HidReadHandle, data, length);
   }
   void CancelRead() override { hid_.CancelRead(); }
+  void ResumeReads() override { hid_.ResumeReads(); }
 
  private:
   const DeviceLink& link_;

@@ -223,6 +223,11 @@ void VirtualMouse::CancelRead() {
   input_ready_.notify_all();
 }
 
+void VirtualMouse::ResumeReads() {
+  std::lock_guard lock(mutex_);
+  cancelled_ = false;
+}
+
 std::size_t VirtualMouse::PendingInputReports() const {
   std::lock_guard lock(mutex_);
   return input_.size();

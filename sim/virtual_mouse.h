@@ -71,9 +71,10 @@ class VirtualMouse {
   void QueueInputReport(std::vector<std::uint8_t> report);
 
   // Host side of the input collection: blocks until a report is queued or the
-  // read is cancelled.
+  // read is cancelled. A cancel holds for every later read until ResumeReads.
   bool ReadInputReport(std::uint8_t* data, std::size_t length);
   void CancelRead();
+  void ResumeReads();
   std::size_t PendingInputReports() const;
 
   VirtualMouseState State() const;
@@ -113,6 +114,7 @@ class VirtualMouseLink final : public HidTransport {
   std::size_t InputReportLength() const override;
   bool ReadInputReport(std::uint8_t* data, std::size_t length) override;
   void CancelRead() override { mouse_.CancelRead(); }
+  void ResumeReads() override { mouse_.ResumeReads(); }
 
   // Tests set this to model a feature collection that failed to open.
   bool write_handle_usable = true;

@@ -42,6 +42,11 @@ class FakeHost final : public MainWindowHost {
   void AddTrayIcon() override {
     trayIcon = true;
     calls.push_back("tray+");
+    if (core != nullptr) tips.push_back(core->TrayTip());
+  }
+  void UpdateTrayTip() override {
+    calls.push_back("tip");
+    if (core != nullptr) tips.push_back(core->TrayTip());
   }
   void RemoveTrayIcon() override {
     trayIcon = false;
@@ -52,6 +57,9 @@ class FakeHost final : public MainWindowHost {
   void UserMacrosReplaced() override { calls.push_back("macros"); }
 
   std::vector<std::string> calls;
+  // The tray tip at each add and each change of it.
+  std::vector<Text> tips;
+  const AppCore* core = nullptr;
   Text title;
   Text maskPath;
   bool trayIcon = false;
@@ -81,14 +89,15 @@ class AppCoreTest : public ::testing::Test {
   }
   std::string Config() { return *files.Read(Text(kExeDir) + u"\\config.ini"); }
 
-  void MakeCore(VirtualHidSystem::Options options = {}) {
+  void MakeCore(VirtualHidSystem::Options options = {}, StartOptions start = {}) {
     core.reset();
     services.reset();
     hid = std::make_unique<VirtualHidSystem>(mouse, options);
     services = std::make_unique<PlatformServices>(PlatformServices{
         files, messages, system, *hid, clock, launcher, timer,
         [this](const DeviceLink& link) { return std::make_unique<VirtualHidTransport>(link, *hid); }});
-    core = std::make_unique<AppCore>(*services, kExeDir);
+    core = std::make_unique<AppCore>(*services, kExeDir, start);
+    host.core = core.get();
   }
 
   void TearDown() override {
@@ -213,6 +222,102 @@ TEST_F(AppCoreTest, PowerEventPushesAgainAndRemovalShutsDown) {
   const auto shutDowns = std::count(host.calls.begin(), host.calls.end(), "destroy");
   core->OnDeviceChange(kDeviceRemoveComplete, &ours);
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "destroy"), shutDowns);
+}
+
+// Presses and releases hardware button 5 and waits for the key reports of the
+// macro profile 3 gives it: the reader reads and the player plays.
+bool MacroButtonTypes(VirtualMouse& mouse) {
+  mouse.ClearLog();
+  mouse.PressButton(5);
+  mouse.ReleaseButton(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const auto& r : mouse.Log()) {
+      if (r.bytes[1] == 0x15 || r.bytes[1] == 0x16) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+TEST_F(AppCoreTest, ATrayStartWithoutTheMouseWaitsTakesItWhenPluggedInAndWaitsAgainAfterAnUnplug) {
+  SetConfig("CurConfig=1", "CurConfig=3");
+  const std::string before = Config();
+  MakeCore({.otherDevices = true, .mousePlugged = false}, {.tray = true});
+  hid->SetNotifier([this](NotifyTarget, std::uint32_t event, const DeviceBroadcast& header) {
+    core->OnDeviceChange(event, &header);
+  });
+  ASSERT_TRUE(core->Initialise(host));
+  // No message and no end: the icon says the program waits.
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(core->WaitingForMouse());
+  EXPECT_TRUE(host.trayIcon);
+  EXPECT_EQ(host.tips, std::vector<Text>{u"Zelvan Gaming Mouse: waiting for the mouse"});
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "destroy"), 0);
+  // Nothing is sent or saved while waiting, a power event included.
+  core->OnPowerBroadcast();
+  EXPECT_TRUE(mouse.Log().empty());
+  EXPECT_EQ(Config(), before);
+
+  // Another maker's device arriving is scanned for, and changes nothing.
+  DeviceBroadcast other{kDeviceTypeInterface, u"\\\\?\\HID#VID_845E&PID_0001#other"};
+  EXPECT_EQ(core->OnDeviceChange(kDeviceArrival, &other), DeviceChange::kIgnored);
+  EXPECT_TRUE(core->WaitingForMouse());
+  EXPECT_EQ(hid->OpenHandleCount(), 0u);
+
+  for (int plug = 1; plug <= 2; ++plug) {
+    SCOPED_TRACE("plug-in " + std::to_string(plug));
+    mouse.ClearLog();
+    hid->PlugInMouse();
+    EXPECT_FALSE(core->WaitingForMouse());
+    EXPECT_TRUE(core->device.DevicePresent);
+    EXPECT_EQ(mouse.Log().size(), 13u);
+    EXPECT_NE(Config().find("[Config6]"), std::string::npos);
+    EXPECT_EQ(host.tips.back(), u"Zelvan Gaming Mouse");
+    EXPECT_TRUE(MacroButtonTypes(mouse));
+
+    hid->UnplugMouse();
+    EXPECT_TRUE(core->WaitingForMouse());
+    EXPECT_FALSE(core->device.DevicePresent);
+    EXPECT_EQ(host.tips.back(), u"Zelvan Gaming Mouse: waiting for the mouse");
+    EXPECT_TRUE(host.trayIcon);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "destroy"), 0);
+    EXPECT_FALSE(mouse.State().exitSeen);
+    // The mouse's handles are closed, so a re-plug opens them afresh.
+    EXPECT_EQ(hid->OpenHandleCount(), 0u);
+    EXPECT_EQ(core->device.HidReadHandle.load(), kNoHandle);
+    EXPECT_EQ(core->device.HidWriteHandle.load(), kNoHandle);
+  }
+
+  // Exit Driver still ends it.
+  core->ShutDownDriver();
+  EXPECT_EQ(host.calls.back(), "destroy");
+  EXPECT_FALSE(host.trayIcon);
+}
+
+TEST_F(AppCoreTest, ATrayStartWaitsInTheLanguageOfTheProgram) {
+  SetConfig("VER_SEL=1", "VER_SEL=0");
+  MakeCore({.otherDevices = false, .mousePlugged = false}, {.tray = true});
+  ASSERT_TRUE(core->Initialise(host));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(host.tips, std::vector<Text>{u"泽凡电竞游戏鼠标驱动：等待插入鼠标"});
+}
+
+TEST_F(AppCoreTest, ATrayStartWithTheMousePushesAsAnyStart) {
+  MakeCore({}, {.tray = true});
+  hid->SetNotifier([this](NotifyTarget, std::uint32_t event, const DeviceBroadcast& header) {
+    core->OnDeviceChange(event, &header);
+  });
+  ASSERT_TRUE(core->Initialise(host));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"about", "icon", "title", "controls", "shape", "menus",
+                                                   "tray+"}));
+  EXPECT_EQ(host.tips, std::vector<Text>{u"Zelvan Gaming Mouse"});
+  EXPECT_EQ(mouse.Log().size(), 13u);
+  EXPECT_FALSE(core->WaitingForMouse());
+  // Unplugged, it waits rather than ending.
+  hid->UnplugMouse();
+  EXPECT_TRUE(core->WaitingForMouse());
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "destroy"), 0);
 }
 
 TEST_F(AppCoreTest, AMacroButtonPlaysThroughTheMouse) {

@@ -165,11 +165,14 @@ TEST(DemoCompanionKey, DigitsHoldButtonsAndLettersActOncePerPress) {
       {0x66, kUp, {Kind::kRelease, 6}},
       {'D', kDown, {Kind::kNextDpiStage, 0}},
       {'U', kDown, {Kind::kUnplug, 0}},
-      // D and U act on the press only; still theirs, so the control gets neither.
+      {'P', kDown, {Kind::kPlugIn, 0}},
+      // D, U and P act on the press only; still theirs, so the control gets none.
       {'D', kRepeat, {Kind::kNothing, 0}},
       {'D', kUp, {Kind::kNothing, 0}},
       {'U', kRepeat, {Kind::kNothing, 0}},
       {'U', kUp, {Kind::kNothing, 0}},
+      {'P', kRepeat, {Kind::kNothing, 0}},
+      {'P', kUp, {Kind::kNothing, 0}},
       // Next to ours: the buttons' own keys and everything else pass on.
       {'0', kDown, {}},
       {'7', kDown, {}},

@@ -48,6 +48,10 @@ class ScriptedTransport final : public HidTransport {
     cancelled_ = true;
     changed_.notify_all();
   }
+  void ResumeReads() override {
+    std::lock_guard lock(mutex_);
+    cancelled_ = false;
+  }
 
  private:
   mutable std::mutex mutex_;

@@ -36,6 +36,7 @@ class QuietHost final : public MainWindowHost {
   NotifyTarget NotificationTarget() override { return 0x1234; }
   void AddTrayIcon() override {}
   void RemoveTrayIcon() override {}
+  void UpdateTrayTip() override {}
   void DestroyWindow() override {}
   void Invalidate() override {}
   void UserMacrosReplaced() override {}

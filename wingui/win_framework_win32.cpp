@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
 namespace zlv::win {
@@ -118,11 +119,13 @@ INT_PTR Dialog::DoModal(HWND owner) {
     EnableWindow(owner, FALSE);
     ownerDisabled = true;
   }
-  HWND created = CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(template_id_), owner,
-                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND created = start_hidden_ ? CreateHidden(owner)
+                               : CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(template_id_), owner,
+                                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (created != nullptr && hwnd_ != nullptr && !end_requested_) {
-    // A modal dialog shows even when its template is not visible.
-    if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
+    // A modal dialog shows even when its template is not visible, unless it
+    // was asked to start hidden.
+    if (!start_hidden_ && !IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
     RunModalLoop();
   }
   if (hwnd_ != nullptr) {
@@ -138,6 +141,26 @@ INT_PTR Dialog::DoModal(HWND owner) {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
   mode_ = Mode::kNone;
   return result_;
+}
+
+HWND Dialog::CreateHidden(HWND owner) {
+  HMODULE module = ResourceModule();
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(template_id_), RT_DIALOG);
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
+  if (bytes == nullptr || size < sizeof(DLGTEMPLATE)) return nullptr;
+  // A copy in DWORDs keeps the alignment the template needs.
+  std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+  memcpy(copy.data(), bytes, size);
+  // An extended template (version 1, signature 0xFFFF) keeps its style after
+  // the help id and the extended style; the classic one starts with it.
+  const WORD* words = reinterpret_cast<const WORD*>(copy.data());
+  const bool extended = words[0] == 1 && words[1] == 0xFFFF;
+  DWORD& style = copy[extended ? 3 : 0];
+  style &= ~static_cast<DWORD>(WS_VISIBLE);
+  return CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner,
+                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR Dialog::DoModalSystemLoop(HWND owner) {

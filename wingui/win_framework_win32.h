@@ -76,6 +76,9 @@ class Dialog {
   // other path; the value is EndDialog's result, or -1 when the window could
   // not be created or went away without EndDialog.
   INT_PTR DoModal(HWND owner = nullptr);
+  // Makes the next DoModal run start with the window hidden whatever its
+  // template says: nothing shows until the program shows the window.
+  void SetStartHidden(bool hidden) { start_hidden_ = hidden; }
 
   // Modal through the system's own loop (DialogBoxParamW): for dialogs that
   // need no pre-translation of their messages.
@@ -112,6 +115,9 @@ class Dialog {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void RunModalLoop();
+  // The window from the template, made with WS_VISIBLE taken out of the
+  // template's style, so the dialog manager does not show it.
+  HWND CreateHidden(HWND owner);
 
   enum class Mode { kNone, kModeless, kOwnLoop, kSystemLoop };
 
@@ -119,6 +125,7 @@ class Dialog {
   HWND hwnd_ = nullptr;
   Mode mode_ = Mode::kNone;
   bool end_requested_ = false;
+  bool start_hidden_ = false;
   INT_PTR result_ = -1;
 };
 
