@@ -209,6 +209,32 @@ TEST_F(MainDialogTest, StartsUpToTheTrayIconThenExitDriverEnds) {
   EXPECT_FALSE(dialog.core()->ThreadsRunning());
 }
 
+TEST_F(MainDialogTest, TheTrayIconComesBackWhenExplorerRestarts) {
+  ScriptedMainDialog dialog(ExeDir(), Composition());
+  const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  int step = 0, addsBefore = 0, addsAfter = 0;
+  bool lost = false, back = false;
+  Run(dialog, [&](ScriptedMainDialog& d) {
+    if (step++ == 0) {
+      // Explorer ends and takes the icon with it; its next instance
+      // announces the new notification area.
+      NOTIFYICONDATAW record = TrayIconRecord(d.hwnd(), d.icon(), u"ZLV_GMouse");
+      Shell_NotifyIconW(NIM_DELETE, &record);
+      lost = !TrayIconExists(d.hwnd(), d.icon());
+      addsBefore = d.trayShell().Adds();
+      Post(d.hwnd(), taskbarCreated);
+      Post(d.hwnd(), kProbe);
+      return;
+    }
+    back = TrayIconExists(d.hwnd(), d.icon());
+    addsAfter = d.trayShell().Adds();
+    ExitDriver(d.hwnd());
+  });
+  EXPECT_TRUE(lost);
+  EXPECT_TRUE(back) << "no icon after TaskbarCreated";
+  EXPECT_EQ(addsAfter, addsBefore + 1);
+}
+
 TEST_F(MainDialogTest, WithoutTheMouseShowsThePlugInMessageAndEnds) {
   struct Case {
     int language;

@@ -237,6 +237,98 @@ TEST_F(DemoProgramTest, AHostServedButtonClickedInTheCompanionIsServedByTheProgr
   EXPECT_EQ(demo.WaitForExit(10000), 0u);
 }
 
+// The main window of the demo, shown or not, once it exists.
+HWND FindMainWindow(const Process& demo) {
+  for (int i = 0; i < 200; ++i, Sleep(50)) {
+    for (std::int32_t language : {kUiEnglish, 0}) {
+      const std::vector<HWND> found = testing::WindowsOf(demo.info.dwProcessId, ToWide(MainWindowTitle(language)));
+      if (!found.empty()) return found.front();
+    }
+  }
+  return nullptr;
+}
+
+// Waits until the report log holds at least `count` lines; the lines it holds.
+std::vector<std::string> WaitForLogLines(const fs::path& log, std::size_t count) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 250 && lines.size() < count; ++i, Sleep(20)) lines = FileLines(log);
+  return lines;
+}
+
+void Click(HWND companion, int id) { PostMessageW(GetDlgItem(companion, id), BM_CLICK, 0, 0); }
+
+constexpr std::size_t kPushReports = 13;
+constexpr WPARAM kShowWindowCommand = 32801;
+constexpr WPARAM kExitDriverCommand = 32800;
+
+TEST_F(DemoProgramTest, StartedWithTrayItPushesAndShowsNoWindowUntilTheTrayShowsIt) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  const fs::path log = dir.path() / L"reports.log";
+  ScopedEnvironment logTo(L"ZLV_DEMO_REPORT_LOG", log.wstring());
+  Process demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe", L"--tray"));
+  HWND companion = WaitForCompanion(demo);
+  ASSERT_NE(companion, nullptr) << "no companion window";
+  EXPECT_EQ(WaitForLogLines(log, kPushReports).size(), kPushReports) << "the start-up push";
+  HWND main = FindMainWindow(demo);
+  ASSERT_NE(main, nullptr);
+  // Watched for a while: it never shows by itself.
+  bool shown = false;
+  for (int i = 0; i < 20 && !shown; ++i, Sleep(25)) shown = IsWindowVisible(main) != FALSE;
+  EXPECT_FALSE(shown) << "the main window showed without the tray";
+
+  PostMessageW(main, WM_COMMAND, kShowWindowCommand, 0);
+  for (int i = 0; i < 100 && !shown; ++i, Sleep(20)) shown = IsWindowVisible(main) != FALSE;
+  EXPECT_TRUE(shown) << "Show Window did not show it";
+
+  // Unplugged, it waits; plugged in again, it pushes again.
+  Click(companion, demo::kUnplugId);
+  EXPECT_EQ(demo.WaitForExit(500), static_cast<DWORD>(STILL_ACTIVE)) << "the unplug ended a tray start";
+  Click(companion, demo::kPlugInId);
+  EXPECT_EQ(WaitForLogLines(log, 2 * kPushReports).size(), 2 * kPushReports) << "the push after the re-plug";
+
+  PostMessageW(main, WM_COMMAND, kExitDriverCommand, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u);
+}
+
+TEST_F(DemoProgramTest, StartedWithTrayAndNoMouseItWaitsQuietlyAndPushesOnEachPlugIn) {
+  testing::TempDir dir;
+  CopyDemo(dir.path());
+  const fs::path log = dir.path() / L"reports.log";
+  const std::string configBefore = testing::ReadBytes(dir.path() / "config.ini");
+  ScopedEnvironment logTo(L"ZLV_DEMO_REPORT_LOG", log.wstring());
+  ScopedEnvironment unplugged(L"ZLV_DEMO_UNPLUGGED", L"1");
+  Process demo;
+  ASSERT_TRUE(demo.Start(dir.path() / L"ZLV_GMouse_demo.exe", L"--tray"));
+  // The companion opens once the start-up is over: no plug-in message held it.
+  HWND companion = WaitForCompanion(demo);
+  ASSERT_NE(companion, nullptr) << "no companion window: the start-up did not get through";
+  EXPECT_TRUE(testing::WindowsOf(demo.info.dwProcessId, L"ZLV_GMouse_demo", L"#32770").empty())
+      << "a message box showed";
+  HWND main = FindMainWindow(demo);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main));
+  Sleep(200);
+  EXPECT_TRUE(FileLines(log).empty()) << "reports without the mouse";
+  EXPECT_EQ(testing::ReadBytes(dir.path() / "config.ini"), configBefore);
+
+  for (std::size_t plug = 1; plug <= 2; ++plug) {
+    Click(companion, demo::kPlugInId);
+    const std::vector<std::string> lines = WaitForLogLines(log, plug * kPushReports);
+    ASSERT_EQ(lines.size(), plug * kPushReports) << "plug-in " << plug;
+    // The push starts with the first button's function.
+    EXPECT_NE(lines[(plug - 1) * kPushReports].find(" 07 10 01 01 "), std::string::npos)
+        << lines[(plug - 1) * kPushReports];
+    Click(companion, demo::kUnplugId);
+    EXPECT_EQ(demo.WaitForExit(300), static_cast<DWORD>(STILL_ACTIVE)) << "the unplug ended a tray start";
+  }
+  EXPECT_FALSE(IsWindowVisible(main));
+
+  PostMessageW(main, WM_COMMAND, kExitDriverCommand, 0);
+  EXPECT_EQ(demo.WaitForExit(10000), 0u);
+}
+
 TEST_F(DemoProgramTest, UnattendedRunEndsByItselfAndSavesItsScreenshots) {
   testing::TempDir dir;
   CopyDemo(dir.path());

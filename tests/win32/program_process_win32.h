@@ -40,10 +40,12 @@ struct Process {
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
   }
-  bool Start(const std::filesystem::path& exe) {
+  // `arguments` follow the quoted program path on the command line.
+  bool Start(const std::filesystem::path& exe, const std::wstring& arguments = L"") {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     started = CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                              nullptr, exe.parent_path().wstring().c_str(), &startup, &info) != FALSE;
     return started;
