@@ -10,8 +10,6 @@ ZLV_PKGS_FUZZ=(clang libclang-rt-14-dev)
 ZLV_PKGS_BENCH=(libbenchmark-dev)
 ZLV_PKGS_WINDOWS=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
                   wine wine64 xvfb fonts-wqy-zenhei)
-# The guest of the hidvm stage (its kernel, busybox and udev are unpacked, not installed).
-ZLV_PKGS_HIDVM=(qemu-system-x86 binutils)
 
 zlv_log() { printf '==> %s\n' "$*"; }
 
