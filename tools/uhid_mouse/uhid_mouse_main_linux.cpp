@@ -3,6 +3,7 @@
 //
 //   zlv_uhid_mouse --control FIFO [--log FILE] [--errors FILE]
 //                  [--input-length N] [--feature-length N] [--no-feature]
+//                  [--product ID]
 //
 // Creates one uhid device per top-level collection, as a USB mouse's
 // interfaces appear (vendor 0x18F8, product 0x1286, the same serial, phys
@@ -10,7 +11,9 @@
 // feature collection. Every feature report is taken in by the virtual mouse,
 // which checks it; each one is appended to --log as a line of the demo's
 // report log, each protocol error to --errors. Commands come as lines on the
-// FIFO (see ParseControlLine). Ends on "quit", SIGTERM or SIGINT.
+// FIFO (see ParseControlLine). Ends on "quit", SIGTERM or SIGINT. --product
+// gives another product id (hexadecimal): a device of the same maker that is
+// not this mouse.
 #include <fcntl.h>
 #include <linux/uhid.h>
 #include <poll.h>
@@ -40,7 +43,8 @@ bool WriteEvent(int fd, const uhid_event& event) {
 
 class UhidCollection {
  public:
-  UhidCollection(CollectionKind kind, std::size_t reportLength) : kind_(kind), length_(reportLength) {}
+  UhidCollection(CollectionKind kind, std::size_t reportLength, std::uint32_t product)
+      : kind_(kind), length_(reportLength), product_(product) {}
   ~UhidCollection() { Destroy(); }
 
   bool Create() {
@@ -62,7 +66,7 @@ class UhidCollection {
     c.rd_size = static_cast<std::uint16_t>(descriptor.size());
     c.bus = 0x03;  // BUS_USB
     c.vendor = protocol::kVendorId;
-    c.product = protocol::kProductId;
+    c.product = product_;
     c.version = 0x0100;
     if (!WriteEvent(fd_, event)) {
       Say(std::string("UHID_CREATE2 failed: ") + std::strerror(errno));
@@ -98,6 +102,7 @@ class UhidCollection {
  private:
   CollectionKind kind_;
   std::size_t length_;
+  std::uint32_t product_;
   int fd_ = -1;
 };
 
@@ -167,6 +172,7 @@ int Run(int argc, char** argv) {
   std::string control, logPath, errorsPath;
   VirtualMouse::Options options;
   bool withFeature = true;
+  std::uint32_t product = protocol::kProductId;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
@@ -176,6 +182,7 @@ int Run(int argc, char** argv) {
     else if (arg == "--input-length") options.inputReportLength = static_cast<std::uint16_t>(std::stoi(value()));
     else if (arg == "--feature-length") options.featureReportLength = static_cast<std::uint16_t>(std::stoi(value()));
     else if (arg == "--no-feature") withFeature = false;
+    else if (arg == "--product") product = static_cast<std::uint32_t>(std::stoul(value(), nullptr, 16));
     else {
       Say("unknown argument " + arg);
       return 2;
@@ -183,7 +190,7 @@ int Run(int argc, char** argv) {
   }
   if (control.empty()) {
     Say("usage: zlv_uhid_mouse --control FIFO [--log FILE] [--errors FILE] [--input-length N] "
-        "[--feature-length N] [--no-feature]");
+        "[--feature-length N] [--no-feature] [--product ID]");
     return 2;
   }
   if (mkfifo(control.c_str(), 0600) != 0 && errno != EEXIST) {
@@ -204,8 +211,8 @@ int Run(int argc, char** argv) {
 
   SteadyClock clock;
   EmulatedMouse mouse(clock, options);
-  UhidCollection input(CollectionKind::kInput, options.inputReportLength);
-  UhidCollection feature(CollectionKind::kFeature, options.featureReportLength);
+  UhidCollection input(CollectionKind::kInput, options.inputReportLength, product);
+  UhidCollection feature(CollectionKind::kFeature, options.featureReportLength, product);
   auto plug = [&] { return input.Create() && (!withFeature || feature.Create()); };
   if (!plug()) return 1;
 
