@@ -134,7 +134,7 @@ bool AppCore::Initialise(MainWindowHost& host) {
   MacroFilePath = UserMacroFilePath(locations, settings.UiLanguage);
   // Each load takes the macro lock only to store the records: a missing file's
   // message box is shown with the lock free.
-  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState);
+  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState, settings.UiLanguage);
   LoadConstMacroFile(ini, platform.messages, ConstMacroFilePath(locations), macros);
   functionMenuOpen = false;
 
@@ -175,7 +175,7 @@ bool AppCore::SwitchUiLanguage(std::int32_t language) {
   MacroFilePath = UserMacroFilePath(MacroFileLocations{ExeDir, SkinsDir}, settings.UiLanguage);
   // The file is read, and a missing one reported, with the macro lock free; a
   // macro playing meanwhile goes on from the records as they stand.
-  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState);
+  LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState, settings.UiLanguage);
   if (host == nullptr) return true;
   host->UserMacrosReplaced();
   host->LoadMenus(settings.UiLanguage);

@@ -169,6 +169,9 @@ void MacroEditor::AddMacro(TextView name) {
     state_.up_lines = 0;
     events_.repaint_requested = true;
     macro_list_.lines.push_back(tables_.user.slots[index].Name());
+    // A macro added on purpose may be saved, also over a file that could
+    // not be read.
+    state_.macro_file_unread = false;
   }
   macro_list_.selected_line = index;
 }
@@ -231,6 +234,9 @@ bool MacroEditor::ApplyRepeatCount(TextView repeatText, IniStore& ini, TextView 
     std::lock_guard lock(tables_.mutex);
     tables_.user.slots[state_.current_macro].SetRepeat(repeat);
   }
+  // The file holds macros its failed load did not bring in: they are not
+  // replaced by the table shown.
+  if (state_.macro_file_unread) return false;
   return SaveMacroFile(ini, macroFilePath, tables_.user);
 }
 

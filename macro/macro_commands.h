@@ -110,7 +110,8 @@ class MacroEditor {
   // Adds a macro named `name` (the name edit's text, cut to what a record
   // holds): nothing when 12 macros exist or the name is empty; an existing
   // name selects that macro instead. A new macro starts empty (mode 0,
-  // repeat 1, no events) and is selected; the event list is emptied.
+  // repeat 1, no events) and is selected; the event list is emptied. Adding
+  // lifts the unread mark of the macro file: the user's macros may be saved.
   void AddMacro(TextView name);
 
   // Deletes the macro selected in the macro list (`selection`), moving the
@@ -128,7 +129,8 @@ class MacroEditor {
   // corrected number) in the current macro and writes the user macros to
   // `macroFilePath`: the one action of the page that writes the file. Returns
   // whether the file was written; without a current macro nothing happens and
-  // the value is false.
+  // the value is false. While the file is marked unread (its last load
+  // failed) the count is stored but the file is not written.
   bool ApplyRepeatCount(TextView repeatText, IniStore& ini, TextView macroFilePath);
 
   // Before a right-button release opens the context menu: the line under the

@@ -144,16 +144,30 @@ std::array<std::uint8_t, kMacroSlotSize> MacroRecordBytes(TextView digits) {
   return bytes;
 }
 
+Text UnreadableMacroFileMessage(TextView path, std::int32_t uiLanguage) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  const Text name(slash == TextView::npos ? path : path.substr(slash + 1));
+  if (uiLanguage == 1) {
+    return u"Could not read " + name + u": the file is there but cannot be read. The macros shown were kept.";
+  }
+  return u"无法读取 " + name + u"：文件存在但读不出来，当前的宏保持不变。";
+}
+
 MacroFileContent ReadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
-                               int capacity) {
+                               int capacity, std::int32_t uiLanguage) {
   MacroFileContent content;
-  const std::optional<std::string> bytes = ini.files().Read(path);
-  if (!bytes) {
+  const FileRead read = ini.files().Load(path);
+  content.status = read.status;
+  if (read.status == FileReadStatus::kMissing) {
     messages.Show(kMissingFileMessage);
     return content;
   }
+  if (read.status != FileReadStatus::kOk) {
+    messages.Show(UnreadableMacroFileMessage(path, uiLanguage));
+    return content;
+  }
   content.found = true;
-  const IniSnapshot file(IniDocument::Parse(*bytes));
+  const IniSnapshot file(IniDocument::Parse(read.bytes));
   const int count = BoundedCount(file, capacity);
   content.records.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -178,10 +192,18 @@ void StoreConstMacros(const MacroFileContent& content, ConstMacroTable& table) {
   StoreRecords(content, table, kMaxConstMacros);
 }
 
+namespace {
+// A file that is there but was not read whole leaves the table as it is.
+bool ReplacesTable(const MacroFileContent& content, MacroEditState& state) {
+  state.macro_file_unread = !content.found && content.status != FileReadStatus::kMissing;
+  return !state.macro_file_unread;
+}
+}  // namespace
+
 bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
-                   UserMacroTable& table, MacroEditState& state) {
-  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros);
-  StoreUserMacros(content, table, state);
+                   UserMacroTable& table, MacroEditState& state, std::int32_t uiLanguage) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros, uiLanguage);
+  if (ReplacesTable(content, state)) StoreUserMacros(content, table, state);
   return content.found;
 }
 
@@ -193,8 +215,9 @@ bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
 }
 
 bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path, MacroTables& tables,
-                   MacroEditState& state) {
-  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros);
+                   MacroEditState& state, std::int32_t uiLanguage) {
+  const MacroFileContent content = ReadMacroFile(ini, messages, path, kMaxUserMacros, uiLanguage);
+  if (!ReplacesTable(content, state)) return false;
   std::lock_guard lock(tables.mutex);
   StoreUserMacros(content, tables.user, state);
   return content.found;
@@ -237,10 +260,11 @@ bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFile
                           const std::function<void()>& refreshMacroList) {
   // Without the factory file there is nothing to restore: the user's macros
   // stay in memory and in their file rather than being replaced by an empty set.
-  const MacroFileContent defaults =
-      ReadMacroFile(ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros);
+  const MacroFileContent defaults = ReadMacroFile(
+      ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros, uiLanguage);
   if (!defaults.found) return false;
   StoreUserMacros(defaults, table, state);
+  state.macro_file_unread = false;
   if (refreshMacroList) refreshMacroList();
   return SaveMacroFile(ini, UserMacroFilePath(where, uiLanguage), table);
 }
@@ -248,13 +272,14 @@ bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFile
 bool RestoreDefaultMacros(IniStore& ini, MessageBoxes& messages, const MacroFileLocations& where,
                           std::int32_t uiLanguage, MacroTables& tables, MacroEditState& state,
                           const std::function<void()>& refreshMacroList) {
-  const MacroFileContent defaults =
-      ReadMacroFile(ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros);
+  const MacroFileContent defaults = ReadMacroFile(
+      ini, messages, DefaultMacroFilePath(where, uiLanguage), kMaxUserMacros, uiLanguage);
   if (!defaults.found) return false;
   {
     std::lock_guard lock(tables.mutex);
     StoreUserMacros(defaults, tables.user, state);
   }
+  state.macro_file_unread = false;
   if (refreshMacroList) refreshMacroList();
   // Only the window thread changes the records, and it is here.
   return SaveMacroFile(ini, UserMacroFilePath(where, uiLanguage), tables.user);

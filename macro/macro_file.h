@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/file_store.h"
 #include "base/message_box.h"
 #include "base/text.h"
 #include "macro/macro_slot.h"
@@ -34,6 +35,11 @@ inline constexpr int kMaxConstMacros = kMacroTableSize;
 
 // The message shown when a macro file is missing.
 inline constexpr char16_t kMissingFileMessage[] = u"找不到配置文件";
+// The message shown when a macro file is there but could not be read whole
+// (no access, locked, a read failing part way), in the interface language
+// (1 English, anything else Chinese): it names the file and says that the
+// macros in memory were kept.
+Text UnreadableMacroFileMessage(TextView path, std::int32_t uiLanguage);
 
 // The 3192-digit text of a record: each byte as a zero-padded number 000..255,
 // event values translated with UsageToVk.
@@ -46,14 +52,17 @@ std::array<std::uint8_t, kMacroSlotSize> MacroRecordBytes(TextView digits);
 // A macro file read but not yet stored in a table, so that a caller can hold
 // the tables' lock only while the records change.
 struct MacroFileContent {
+  // Whether the file was read whole.
   bool found = false;
+  FileReadStatus status = FileReadStatus::kMissing;
   // Records 0..count-1 as stored in memory, at most the capacity asked for.
   std::vector<std::array<std::uint8_t, kMacroSlotSize>> records;
 };
 // Reads "macroNum" (negative or unreadable gives 0, bounded by `capacity`) and
-// that many records. A missing file shows "找不到配置文件" and gives no records.
+// that many records. A missing file shows "找不到配置文件", a file that is there
+// but could not be read whole UnreadableMacroFileMessage; both give no records.
 MacroFileContent ReadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
-                               int capacity);
+                               int capacity, std::int32_t uiLanguage = 1);
 // Stores the records into the user table (at most 12) and sets its count,
 // CurrentMacro and SelectedLine as a load does.
 void StoreUserMacros(const MacroFileContent& content, UserMacroTable& table,
@@ -65,10 +74,13 @@ void StoreConstMacros(const MacroFileContent& content, ConstMacroTable& table);
 // unreadable "macroNum" gives 0), records 0..count-1, CurrentMacro (the last
 // macro, or 0) and SelectedLine (the last event line of that macro, or 0).
 // A missing file shows "找不到配置文件" and loads nothing: the count becomes 0,
-// the records stay as they were. Records at and beyond the count are not
-// touched. Returns whether the file was found.
+// the records stay as they were. A file that is there but could not be read
+// whole is reported and changes nothing in the table; it sets
+// `state.macro_file_unread`, so the table it failed to fill is not written
+// over it (see MacroEditState). Records at and beyond the count are not
+// touched. Returns whether the file was read.
 bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
-                   UserMacroTable& table, MacroEditState& state);
+                   UserMacroTable& table, MacroEditState& state, std::int32_t uiLanguage = 1);
 // Reads the constant macros of a file into ConstMacroTable (at most 13
 // records); otherwise as above.
 bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
@@ -79,14 +91,14 @@ bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
 // waits for the user, and a player waiting for the lock meanwhile would keep
 // its keys held); the lock is held only while the records change.
 bool LoadMacroFile(IniStore& ini, MessageBoxes& messages, TextView path, MacroTables& tables,
-                   MacroEditState& state);
+                   MacroEditState& state, std::int32_t uiLanguage = 1);
 bool LoadConstMacroFile(IniStore& ini, MessageBoxes& messages, TextView path,
                         MacroTables& tables);
 
 // Writes "macroNum" and the records of the user macros (0..12 of them) into
 // [Macros] of the file in one commit, creating the file when needed. Keys of
 // macros beyond the count are left in the file. Returns false when the file
-// could not be written (the program itself does not report it).
+// could not be written.
 bool SaveMacroFile(IniStore& ini, TextView path, const UserMacroTable& table);
 
 // The folders the program's files are found in: the executable's folder and

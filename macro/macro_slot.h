@@ -119,6 +119,10 @@ struct MacroEditState {
   int down_lines = 0;
   int up_lines = 0;
   bool recording = false;
+  // The language's user macro file is there but its last load could not read
+  // it whole: the macros shown are not what it holds, so nothing writes them
+  // over it until a load succeeds or the user adds a macro.
+  bool macro_file_unread = false;
 };
 
 // What the advanced page's event list and repeat edit show. The list box

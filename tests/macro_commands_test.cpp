@@ -455,6 +455,40 @@ TEST_F(MacroEditorTest, ApplyRepeatCountWithoutMacrosWritesNothing) {
   EXPECT_FALSE(files.Read(kFile).has_value());
 }
 
+// The language's macro file is there but cannot be read (locked, no access):
+// the macros shown are kept and reported, and nothing writes them over the
+// file, also once it can be read again, until a load succeeds or the user
+// adds a macro.
+TEST_F(MacroEditorTest, AMacroFileThatCannotBeReadIsNotWrittenOverUntilAMacroIsAdded) {
+  for (const FileReadStatus failure : {FileReadStatus::kUnreadable, FileReadStatus::kIncomplete}) {
+    SCOPED_TRACE(static_cast<int>(failure));
+    MakeMacros({u"one", u"two"});
+    const std::string theirs = "[Macros]\r\nmacroNum=3\r\n0=1\r\n1=2\r\n2=3\r\n";
+    files.Put(kFile, theirs);
+    files.SetReadFailure(kFile, failure);
+    messages.shown.clear();
+
+    EXPECT_FALSE(LoadMacroFile(ini, messages, kFile, tables, state));
+    EXPECT_EQ(user().count, 2);
+    EXPECT_EQ(slot(1).Name(), u"two");
+    EXPECT_EQ(messages.shown, std::vector<Text>{UnreadableMacroFileMessage(kFile, 1)});
+
+    files.SetReadFailure(kFile, FileReadStatus::kOk);
+    editor.RebuildMacroList();
+    editor.SelectMacro(1);
+    EXPECT_FALSE(editor.ApplyRepeatCount(u"4", ini, kFile));
+    EXPECT_EQ(slot(1).Repeat(), 4);
+    EXPECT_EQ(files.Read(kFile), theirs);
+
+    editor.AddMacro(u"three");
+    EXPECT_TRUE(editor.ApplyRepeatCount(u"2", ini, kFile));
+    UserMacroTable saved;
+    MacroEditState loadState;
+    ASSERT_TRUE(LoadMacroFile(ini, messages, kFile, saved, loadState));
+    EXPECT_EQ(saved.count, 3);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Context-menu commands
 

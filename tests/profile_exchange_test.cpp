@@ -50,7 +50,7 @@ class ProfileExchangeTest : public ::testing::Test {
 TEST_F(ProfileExchangeTest, EachOperationShowsItsOwnDialogInTheProgramFolder) {
   struct Case {
     const char* name;
-    bool (*operation)(SettingsModel&, FileDialogs&, TextView);
+    ExchangeResult (*operation)(SettingsModel&, FileDialogs&, TextView);
     FileDialogKind kind;
     Text extension;
     std::uint32_t flags;
@@ -299,7 +299,6 @@ TEST_F(MacroExchangeTest, DamagedFilesLoadWhatTheyHoldAndNoMore) {
   };
   const std::string record = "097000098000";  // "ab", the rest missing
   const Case cases[] = {
-      {"missing", std::nullopt, 0},
       {"empty", std::string(), 0},
       {"binary", std::string("\x00\x01\xff\xfe[Macros]\x00macroNum=\x80", 23), 0},
       {"huge count", "[Macros]\r\nmacroNum=99\r\n0=" + record + "\r\n", 12},
@@ -315,11 +314,42 @@ TEST_F(MacroExchangeTest, DamagedFilesLoadWhatTheyHoldAndNoMore) {
     dialogs.answers = {Text(kMacroExchange)};
     ASSERT_TRUE(ImportMacros(ini, messages, macros, state, dialogs, kExeDir));
     EXPECT_EQ(macros.user.count, c.count);
-    EXPECT_EQ(messages.shown.size(), c.file ? 0u : 1u);
+    EXPECT_TRUE(messages.shown.empty());
     if (c.count > 0 && c.file->find("097000098") != std::string::npos) {
       EXPECT_EQ(macros.user.slots[0].Name(), u"ab");
       EXPECT_EQ(macros.user.slots[0].Count(), 0);
     }
+  }
+}
+
+// A file that cannot be read whole fills nothing: the macros shown stay, so
+// the next Set cannot write an emptied table over the language's file.
+TEST_F(MacroExchangeTest, AFileThatCannotBeReadKeepsTheMacrosAndSaysWhy) {
+  struct Case {
+    const char* name;
+    FileReadStatus failure;
+    Text message;
+  };
+  const Case cases[] = {
+      {"missing", FileReadStatus::kMissing, kMissingFileMessage},
+      {"unreadable", FileReadStatus::kUnreadable, UnreadableMacroFileMessage(kMacroExchange, 1)},
+      {"read part way", FileReadStatus::kIncomplete, UnreadableMacroFileMessage(kMacroExchange, 1)},
+  };
+  const std::string userFile = *files.Read(kUserMacros);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    files.Remove(kMacroExchange);
+    if (c.failure != FileReadStatus::kMissing) {
+      files.Put(kMacroExchange, "[Macros]\r\nmacroNum=0\r\n");
+      files.SetReadFailure(kMacroExchange, c.failure);
+    }
+    messages.shown.clear();
+    dialogs.answers = {Text(kMacroExchange)};
+    EXPECT_TRUE(ImportMacros(ini, messages, macros, state, dialogs, kExeDir));
+    EXPECT_EQ(Names(), (std::vector<Text>{u"first", u"second"}));
+    EXPECT_EQ(macros.user.slots[0].Event(0), (MacroEvent{4, 1}));
+    EXPECT_EQ(messages.shown, std::vector<Text>{c.message});
+    EXPECT_EQ(*files.Read(kUserMacros), userFile);
   }
 }
 
