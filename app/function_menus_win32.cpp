@@ -251,19 +251,34 @@ class WarningDlg final : public win::Dialog {
       }
       ui::ApplyShape(hwnd(), ui::RectShape(size_.cx, size_.cy));
     }
-    SetWindowPos(hwnd(), nullptr, corner_.x, corner_.y, size_.cx, size_.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Wholly inside the work area of its monitor, so both buttons can be
+    // reached (the main window may have been dragged low).
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ui::PixelPoint at{corner_.x, corner_.y};
+    if (GetMonitorInfoW(MonitorFromPoint(corner_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const RECT& w = monitor.rcWork;
+      at = ui::KeepInside(at, size_.cx, size_.cy, ui::PixelRect{w.left, w.top, w.right, w.bottom});
+    }
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, size_.cx, size_.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     return false;
   }
 
-  // Only a release over one of the two buttons ends the question: Enter,
-  // Escape and the close request do nothing.
-  bool OnCommand(WORD id, WORD, HWND) override { return id == IDOK || id == IDCANCEL; }
+  // Escape and a close request answer as the second button; Enter chooses
+  // nothing (going on is never taken by default).
+  bool OnCommand(WORD id, WORD, HWND) override {
+    if (id == IDCANCEL) EndDialog(ui::kWarningCancel);
+    return id == IDOK || id == IDCANCEL;
+  }
 
   bool OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) override {
     switch (message) {
       case WM_ERASEBKGND:
         result = 1;
+        return true;
+      case WM_CLOSE:
+        EndDialog(ui::kWarningCancel);
+        result = 0;
         return true;
       case WM_PAINT: {
         PAINTSTRUCT ps;

@@ -33,8 +33,9 @@ struct FunctionMenuContext {
 enum class WarningResult { kGoOn = 1, kCancel = 2, kClosed = 0 };
 
 // Runs the warning dialog (template 105) modally at `corner` (screen
-// coordinates); only a release over one of its two buttons ends it. `owner`
-// (the main window) is disabled until then.
+// coordinates), kept inside the work area of its monitor; a release over one
+// of its two buttons ends it, and Escape or a close request answer as the
+// second button. `owner` (the main window) is disabled until then.
 WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner,
                                HWND owner = nullptr);
 

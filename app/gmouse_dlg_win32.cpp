@@ -158,6 +158,13 @@ void CZLV_GMouseDlg::SetTitle(TextView title) { SetWindowTextW(hwnd(), ToWide(ti
 void CZLV_GMouseDlg::ApplyWindowShape(TextView maskPath) {
   const ui::SkinPicture mask = ui::LoadSkinPicture(maskPath);
   page_size_ = SIZE{mask.Width(), mask.Height()};
+  if (mask.Empty()) {
+    // Without the mask the pages are drawn, and the advanced page repaints,
+    // over the whole client area.
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    page_size_ = SIZE{client.right - client.left, client.bottom - client.top};
+  }
   // The repaint region: the whole page with three control rectangles taken
   // out by exclusive or, in this order. The layout files are read by now.
   repaint_region_ = ui::RectShape(page_size_.cx, page_size_.cy);
@@ -390,13 +397,15 @@ void CZLV_GMouseDlg::Paint(HDC dc, const RECT& client) {
     return;
   }
   const ui::Page page = page_.load();
-  const win::FaceSet* faces = core_ ? &FacesOf(page) : nullptr;
-  if (faces == nullptr || faces->Get(ui::Face::kNormal).Empty()) {
-    HBRUSH brush = CreateSolidBrush(RGB(24, 30, 38));
+  if (!core_) {
+    HBRUSH brush = CreateSolidBrush(win::kMissingFaceGround);
     FillRect(dc, &client, brush);
     DeleteObject(brush);
     return;
   }
+  // A page whose normal picture is missing or undecodable is still drawn:
+  // its captions and bands on a plain ground.
+  const win::FaceSet* faces = &FacesOf(page);
   const bool english = UiLanguage() == kUiEnglish;
   if (!fonts_ || fonts_english_ != english) {
     fonts_ = std::make_unique<win::SkinFonts>(english);
@@ -404,7 +413,8 @@ void CZLV_GMouseDlg::Paint(HDC dc, const RECT& client) {
   }
   const std::vector<ui::PaintStep> steps =
       ui::PlanPage(core_->skin, core_->functionLabels, SnapshotPaintState());
-  const SIZE size = page_size_.cx > 0 && page_size_.cy > 0 ? page_size_ : faces->Size();
+  SIZE size = page_size_.cx > 0 && page_size_.cy > 0 ? page_size_ : faces->Size();
+  if (size.cx <= 0 || size.cy <= 0) size = SIZE{client.right - client.left, client.bottom - client.top};
   win::ComposeAndShow(dc, size, *faces, steps, *fonts_);
 }
 
@@ -436,16 +446,17 @@ void CZLV_GMouseDlg::OnMouseMove(ui::PixelPoint point) {
 
 void CZLV_GMouseDlg::OnLeftButtonDown(ui::PixelPoint point, LPARAM packedPoint) {
   if (!core_) return;
-  if (hovers_.Any()) {
+  const ui::Page page = page_.load();
+  const ui::PointerAction press = ui::DecidePress(core_->skin, page, hovers_, point);
+  if (ui::PressShowsHeld(hovers_, press)) {
     button_held_ = true;
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
-  const ui::Page page = page_.load();
   if (page == ui::Page::kMain && function_menus_ && function_menus_->IsOpen()) {
     function_menus_->Close();
     core_->functionMenuOpen = false;
   }
-  CarryOutPress(ui::DecidePress(core_->skin, page, hovers_, point), packedPoint);
+  CarryOutPress(press, packedPoint);
 }
 
 void CZLV_GMouseDlg::OnLeftButtonUp(LPARAM packedPoint) {
@@ -528,6 +539,7 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
       HideToTray();
       return;
     case ui::PointerVerb::kRestoreDefaults: {
+      EndWorkOnTheMacros();
       RestoreDefaultsContext context{settings,
                                      core_->protocol,
                                      core_->platform.system,
@@ -689,8 +701,9 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
   if (!editor_) return;
   switch (action.verb) {
     case ui::PointerVerb::kImportMacros:
+      EndWorkOnTheMacros();
       if (ImportMacros(core_->ini, core_->platform.messages, core_->macros, core_->macroState,
-                       *file_dialogs_, exe_dir_)) {
+                       *file_dialogs_, exe_dir_, UiLanguage())) {
         RebuildMacroList();
         InvalidatePage();
       }
@@ -698,12 +711,17 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
     case ui::PointerVerb::kExportMacros:
       ExportMacros(core_->ini, core_->macros, *file_dialogs_, exe_dir_);
       return;
-    case ui::PointerVerb::kAddMacro:
-      editor_->AddMacro(Text(FromWide(name_edit_.GetText())));
+    case ui::PointerVerb::kAddMacro: {
+      // The focus moves first: a delay being edited is kept in the macro it
+      // was typed for before another macro becomes current.
+      const Text name = FromWide(name_edit_.GetText());
       if (macro_list_.hwnd() != nullptr) SetFocus(macro_list_.hwnd());
+      editor_->AddMacro(name);
       ShowMacroModels();
       return;
+    }
     case ui::PointerVerb::kDeleteMacro:
+      EndWorkOnTheMacros();
       editor_->DeleteMacro(macro_list_.GetCurSel());
       ShowMacroModels();
       return;
@@ -731,7 +749,22 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
   }
 }
 
+void CZLV_GMouseDlg::EndWorkOnTheMacros() {
+  // The edit is dropped: its macro is about to move or be replaced. Its end
+  // stores the line's old text, into the macro it belongs to.
+  if (event_list_box_.hwnd() != nullptr && event_list_box_.IsEditing()) {
+    SendMessageW(event_list_box_.hwnd(), win::UM_END_EDIT, 0, 0);
+  }
+  // The recording ends as Stop ends it, before its record is replaced.
+  if (Recording()) {
+    ToggleRecording({}, -1);
+    ShowMacroModels();
+    InvalidatePage();
+  }
+}
+
 void CZLV_GMouseDlg::SwitchLanguage(std::int32_t language) {
+  EndWorkOnTheMacros();
   if (!core_->SwitchUiLanguage(language)) return;  // the program ended
   SetControlFont();
   // The tip is the title in the new language.

@@ -175,6 +175,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   // The advanced page's actions that the macro editor and the exchange carry out.
   void CarryOutMacroAction(const ui::PointerAction& action);
   void SwitchLanguage(std::int32_t language);
+  // Before a command that moves or replaces the user macros: an open delay
+  // edit ends without storing what was typed, and a recording stops.
+  void EndWorkOnTheMacros();
   // Refills the macro list and shows the current macro.
   void RebuildMacroList();
   // Mirrors the macro editor's models into the page's controls: the two

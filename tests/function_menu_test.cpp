@@ -130,5 +130,29 @@ TEST(WarningDialog, FirstButtonWinsAndOnlyButtonsAreHovered) {
   EXPECT_EQ(PlanWarning(layout, kNoRow).size(), 3u);
 }
 
+TEST(WarningDialog, KeepsInsideTheWorkArea) {
+  const PixelRect work{0, 0, 1280, 994};  // a task bar of 30 pixels below
+  struct Case {
+    const char* what;
+    PixelPoint asked;
+    int width, height;
+    PixelPoint placed;
+  };
+  const Case cases[] = {
+      {"inside", {100, 120}, 340, 150, {100, 120}},
+      {"past the bottom", {100, 900}, 340, 150, {100, 844}},
+      {"past the right", {1100, 120}, 340, 150, {940, 120}},
+      {"past both", {1250, 990}, 340, 150, {940, 844}},
+      {"above and left", {-50, -20}, 340, 150, {0, 0}},
+      {"larger than the area", {10, 10}, 1400, 1100, {0, 0}},
+      {"exactly at the edge", {940, 844}, 340, 150, {940, 844}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(KeepInside(c.asked, c.width, c.height, work), c.placed) << c.what;
+  }
+  // Another monitor's work area, left of and above the primary one.
+  EXPECT_EQ(KeepInside({-100, -900}, 340, 150, PixelRect{-1920, -1080, 0, 0}), (PixelPoint{-340, -900}));
+}
+
 }  // namespace
 }  // namespace zlv::ui

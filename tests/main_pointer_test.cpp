@@ -135,6 +135,35 @@ TEST(MainPress, FireTimeBarTakesThePressedColumn) {
   EXPECT_EQ(FireTimeAt(SkinEntry{10, 0, 3, 10, u""}, 12), 200);
 }
 
+// The pressed look stays on until the release only where the release comes
+// back to the window: not for a press that starts moving the window, also
+// when it lies inside an entry of another page's table.
+TEST(MainPress, OnlyAPressThatHitsAndDoesNotDragIsShownHeld) {
+  const SkinLayout layout = TestLayout();
+  constexpr int N = kNoEntry;
+  struct Case {
+    const char* what;
+    Page page;
+    Hovers hovers;
+    bool held;
+  };
+  const Case cases[] = {
+      {"main entry", Page::kMain, {4, N, N}, true},
+      {"main entry without an action", Page::kMain, {1, N, N}, true},
+      {"nothing", Page::kMain, {N, N, N}, false},
+      {"main page over an advanced entry", Page::kMain, {N, 8, N}, false},
+      {"main page over a colour entry", Page::kMain, {N, N, 2}, false},
+      {"advanced entry", Page::kAdvanced, {N, 8, N}, true},
+      {"advanced page over a colour entry", Page::kAdvanced, {N, N, 2}, false},
+      {"colour entry", Page::kColor, {N, N, 2}, true},
+      {"colour page over an advanced entry", Page::kColor, {N, 8, N}, false},
+  };
+  for (const Case& c : cases) {
+    const PointerAction press = DecidePress(layout, c.page, c.hovers, PixelPoint{0, 0});
+    EXPECT_EQ(PressShowsHeld(c.hovers, press), c.held) << c.what;
+  }
+}
+
 TEST(MainRelease, ActsOnTheMainEntryUnderThePointerOnEveryPage) {
   struct Case {
     int entry;

@@ -133,4 +133,13 @@ std::vector<PaintStep> PlanWarning(const WarningLayout& layout, int hover) {
   return steps;
 }
 
+PixelPoint KeepInside(PixelPoint corner, int width, int height, const PixelRect& workArea) {
+  const auto place = [](int at, int size, int first, int end) {
+    if (at + size > end) at = end - size;
+    return at < first ? first : at;
+  };
+  return PixelPoint{place(corner.x, width, workArea.left, workArea.right),
+                    place(corner.y, height, workArea.top, workArea.bottom)};
+}
+
 }  // namespace zlv::ui

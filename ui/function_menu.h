@@ -94,6 +94,10 @@ inline constexpr int kWarningCancel = 2;
 
 // 1 over the first button, else 2 over the second, else kNoRow.
 int WarningHoverAt(const WarningLayout& layout, PixelPoint point);
+// Where a popup of `width` × `height` opens when it is asked to open at
+// `corner`: moved, as little as needed, to lie inside `workArea` (its left and
+// top edges win when it is larger than the area).
+PixelPoint KeepInside(PixelPoint corner, int width, int height, const PixelRect& workArea);
 // Over the normal face: the highlighted button from the over picture and the
 // three captions in red.
 std::vector<PaintStep> PlanWarning(const WarningLayout& layout, int hover);

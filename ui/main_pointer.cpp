@@ -85,6 +85,10 @@ PointerAction DecidePress(const SkinLayout& layout, Page page, const Hovers& hov
   return Act(PointerVerb::kNone);
 }
 
+bool PressShowsHeld(const Hovers& hovers, const PointerAction& press) {
+  return hovers.Any() && press.verb != PointerVerb::kDrag;
+}
+
 PointerAction DecideRelease(const Hovers& hovers) {
   const int entry = hovers.main;
   switch (entry) {

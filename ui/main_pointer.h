@@ -100,6 +100,12 @@ struct PointerAction {
 // own point (the fire-time bar reads its x).
 PointerAction DecidePress(const SkinLayout& layout, Page page, const Hovers& hovers,
                           PixelPoint point);
+// Whether a press draws the entry under the pointer pressed until the
+// release: it hit an entry of any of the three tables and does not move the
+// window. (A drag may start inside an entry of another page's table; the
+// system's move loop then takes the release, which would leave the pressed
+// look on.)
+bool PressShowsHeld(const Hovers& hovers, const PointerAction& press);
 // A release acts on the main-table entry under the pointer, on every page.
 PointerAction DecideRelease(const Hovers& hovers);
 

@@ -119,6 +119,11 @@ void ComposeAndShow(HDC window, SIZE size, const FaceSet& faces,
   if (!normal.Empty()) {
     SelectedBitmap source(window, normal.Bitmap());
     if (source.dc() != nullptr) BitBlt(target.dc(), 0, 0, size.cx, size.cy, source.dc(), 0, 0, SRCCOPY);
+  } else {
+    const RECT all{0, 0, size.cx, size.cy};
+    HBRUSH ground = CreateSolidBrush(kMissingFaceGround);
+    FillRect(target.dc(), &all, ground);
+    DeleteObject(ground);
   }
   RunPaintPlan(target.dc(), faces, steps, fonts);
   BitBlt(window, 0, 0, size.cx, size.cy, target.dc(), 0, 0, SRCCOPY);

@@ -48,7 +48,10 @@ class SkinFonts {
 void RunPaintPlan(HDC target, const FaceSet& faces, const std::vector<ui::PaintStep>& steps,
                   const SkinFonts& fonts);
 
-// Composes the normal face and the steps off screen at the given size and
+// The ground a composition starts from when its normal face is missing.
+inline constexpr COLORREF kMissingFaceGround = RGB(24, 30, 38);
+
+// Composes the normal face (or, without one, kMissingFaceGround) and the steps off screen at the given size and
 // copies the result to `window` at (0, 0) in one copy.
 void ComposeAndShow(HDC window, SIZE size, const FaceSet& faces,
                     const std::vector<ui::PaintStep>& steps, const SkinFonts& fonts);

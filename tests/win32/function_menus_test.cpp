@@ -513,7 +513,7 @@ TEST_F(FunctionMenusTest, WarningComesFirstForTheOnlyPrimaryButtonAndOnlyAReleas
       Sleep(120);
       stayedOnMessage = IsWindowVisible(warning) != FALSE;
       keysGoThere = GetForegroundWindow() == warning;
-      testing::TapKey(VK_ESCAPE);
+      // Enter chooses nothing: the question has no default answer that goes on.
       testing::TapKey(VK_RETURN);
       Sleep(120);
       stayedOnKeys = IsWindowVisible(warning) != FALSE;
@@ -549,6 +549,58 @@ TEST_F(FunctionMenusTest, WarningComesFirstForTheOnlyPrimaryButtonAndOnlyAReleas
     EXPECT_EQ(FindWarning(thread), nullptr);
     EXPECT_EQ(settings_.ButtonCodes[2], 1) << "the warning itself changes nothing";
     menus.Close();
+  }
+}
+
+// Opened where it would reach past the screen's corner, the warning is kept
+// inside the work area; Escape and a close request answer it as its second
+// button does, so it is never a question nothing can answer.
+TEST_F(FunctionMenusTest, TheWarningStaysOnTheScreenAndEscapeOrCloseCancelsIt) {
+  struct Case {
+    const char* how;
+    std::function<void(HWND)> answer;
+  };
+  const Case cases[] = {
+      {"Escape", [](HWND) { testing::TapKey(VK_ESCAPE); }},
+      {"close request", [](HWND warning) { PostMessageW(warning, WM_CLOSE, 0, 0); }},
+  };
+  const POINT corner{GetSystemMetrics(SM_CXSCREEN) - 40, GetSystemMetrics(SM_CYSCREEN) - 30};
+  const DWORD thread = GetCurrentThreadId();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    std::atomic<bool> seen{false}, inside{false}, answered{false};
+    std::thread user([&] {
+      HWND warning = nullptr;
+      for (int i = 0; i < 300 && warning == nullptr; ++i) {
+        Sleep(10);
+        warning = FindWarning(thread);
+      }
+      if (warning == nullptr) return;
+      seen = true;
+      Sleep(100);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      GetMonitorInfoW(MonitorFromWindow(warning, MONITOR_DEFAULTTONEAREST), &monitor);
+      const RECT frame = WindowRect(warning);
+      const RECT work = monitor.rcWork;
+      inside = frame.left >= work.left && frame.top >= work.top && frame.right <= work.right &&
+               frame.bottom <= work.bottom && frame.right > frame.left;
+      c.answer(warning);
+      for (int i = 0; i < 100 && IsWindowVisible(warning); ++i) Sleep(10);
+      answered = IsWindowVisible(warning) == FALSE;
+      if (!answered) {
+        // Free this test's thread: the second button, straight to the dialog.
+        const ui::SkinEntry& cancel = skin_.warning[1];
+        const LPARAM at = MAKELPARAM(cancel.x + cancel.width / 2, cancel.y + cancel.height / 2);
+        PostMessageW(warning, WM_MOUSEMOVE, 0, at);
+        PostMessageW(warning, WM_LBUTTONUP, 0, at);
+      }
+    });
+    EXPECT_EQ(RunWarningDialog(Context(), corner), WarningResult::kCancel);
+    user.join();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(inside);
+    EXPECT_TRUE(answered);
   }
 }
 

@@ -7,6 +7,9 @@
 #include "tests/win32/main_window_rig_win32.h"
 
 #include <atomic>
+#include <functional>
+
+#include "macro/key_codes.h"
 
 namespace zlv {
 namespace {
@@ -32,6 +35,50 @@ HWND WaitForPopupMenu(std::chrono::milliseconds timeout) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return nullptr;
+}
+
+// Shows macro `macro` and opens the in-place editor on its event-list line
+// `line` with the context menu's "Modify Delay" (the third item, chosen with
+// the keyboard). Returns the event list, or null when the editor did not open.
+HWND OpenDelayEditor(CZLV_GMouseDlg& d, int macro, int line) {
+  HWND macroList = d.AdvancedControl(kMacroListId);
+  HWND eventList = d.AdvancedControl(kEventListId);
+  if (macroList == nullptr || eventList == nullptr) return nullptr;
+  SendMessageW(macroList, LB_SETCURSEL, static_cast<WPARAM>(macro), 0);
+  SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+  if (ListCount(eventList) <= line) return nullptr;
+  RECT item{};
+  SendMessageW(eventList, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(eventList, &at);
+  MoveTo(at);
+  PumpUntil([&] {
+    POINT now{};
+    GetCursorPos(&now);
+    return now.x == at.x && now.y == at.y;
+  });
+  std::thread chooser([] {
+    if (WaitForPopupMenu(std::chrono::seconds(5)) == nullptr) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 3; ++i) TapKey(VK_DOWN);
+    TapKey(VK_RETURN);
+  });
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
+  const bool opened = PumpUntil([&] { return FindWindowExW(eventList, nullptr, L"Edit", nullptr) != nullptr; }, 8000);
+  chooser.join();
+  return opened ? eventList : nullptr;
+}
+
+// Whether any user record holds `delay` as one of its delays.
+bool AnyRecordHoldsDelay(CZLV_GMouseDlg& d, std::uint16_t delay) {
+  const UserMacroTable& table = d.core()->macros.user;
+  for (const MacroSlot& slot : table.slots) {
+    for (int k = 0; k < kMacroEventCapacity; ++k) {
+      if (slot.Delay(k) == delay) return true;
+    }
+  }
+  return false;
 }
 
 // The keys of each key report the mouse received, with its time.
@@ -260,6 +307,135 @@ TEST_F(MacroEditingTest, ADelayEditedInPlaceWithModifyDelayAndEnterReachesTheRec
   EXPECT_NE(delayBefore, 250);
   EXPECT_EQ(delayAfter, 250);
   EXPECT_EQ(lineAfter, L"    250ms");
+}
+
+// A command that replaces the macro list or the records ends an open delay
+// edit first, dropping it: the Enter typed afterwards stores the delay into
+// no macro.
+TEST_F(MacroEditingTest, CommandsThatReplaceTheMacrosEndADelayEditWithoutStoringIt) {
+  struct Case {
+    const char* what;
+    int macro;  // the macro whose delay is edited
+    std::function<bool(PointerDialog&)> command;
+  };
+  const Case cases[] = {
+      {"delete", 0, [](PointerDialog& d) { return ClickAdvanced(d, 3); }},
+      {"defaults", 4, [](PointerDialog& d) { return ClickMain(d, 16); }},
+      {"language", 3, [](PointerDialog& d) { return ClickMain(d, 17); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Each case starts from the shipped files.
+    fs::remove_all(dir_.path());
+    fs::create_directories(dir_.path());
+    testing::StageProgramData(dir_.path());
+    PointerDialog dialog(ExeDir(), Composition());
+    std::vector<std::string> failures;
+    bool editorOpenAfter = true, stored = true;
+    Run(dialog, [&](PointerDialog& d) {
+      if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+      HWND eventList = OpenDelayEditor(d, c.macro, 1);
+      if (eventList == nullptr) {
+        failures.push_back("no editor");
+        return;
+      }
+      TypeKeys("777");
+      PumpFor(50);
+      if (!c.command(d)) failures.push_back("command");
+      PumpFor(100);
+      eventList = d.AdvancedControl(kEventListId);
+      editorOpenAfter = eventList != nullptr && FindWindowExW(eventList, nullptr, L"Edit", nullptr) != nullptr;
+      TapKey(VK_RETURN);
+      PumpFor(150);
+      stored = AnyRecordHoldsDelay(d, 777);
+    });
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+    EXPECT_FALSE(editorOpenAfter);
+    EXPECT_FALSE(stored);
+  }
+}
+
+// Add takes the focus to the macro list before it adds: an open delay edit
+// is kept, in the macro it belongs to.
+TEST_F(MacroEditingTest, AddKeepsADelayBeingEditedInItsOwnMacro) {
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  std::uint16_t delay = 0;
+  std::wstring added;
+  Run(dialog, [&](PointerDialog& d) {
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    HWND eventList = OpenDelayEditor(d, 0, 1);
+    if (eventList == nullptr) {
+      failures.push_back("no editor");
+      return;
+    }
+    TypeKeys("333");
+    PumpFor(50);
+    // The name is put into the edit without taking the focus from the editor.
+    SetWindowTextW(d.AdvancedControl(kNameEditId), L"fresh");
+    if (!ClickAdvanced(d, 2)) failures.push_back("add");
+    PumpFor(100);
+    delay = d.core()->macros.user.slots[0].Delay(0);
+    wchar_t line[64] = {};
+    HWND macroList = d.AdvancedControl(kMacroListId);
+    SendMessageW(macroList, LB_GETTEXT, static_cast<WPARAM>(ListCount(macroList) - 1), reinterpret_cast<LPARAM>(line));
+    added = line;
+  });
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  EXPECT_EQ(delay, 333);
+  EXPECT_EQ(added, L"fresh");
+}
+
+// A command that replaces the records stops a recording first: keys typed
+// afterwards go into no macro.
+TEST_F(MacroEditingTest, CommandsThatReplaceTheMacrosStopARecordingFirst) {
+  struct Case {
+    const char* what;
+    std::function<bool(PointerDialog&)> command;
+  };
+  const Case cases[] = {
+      {"language", [](PointerDialog& d) { return ClickMain(d, 17); }},
+      {"defaults", [](PointerDialog& d) { return ClickMain(d, 16); }},
+      {"import", [](PointerDialog& d) { return ClickAdvanced(d, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Each case starts from the shipped files.
+    fs::remove_all(dir_.path());
+    fs::create_directories(dir_.path());
+    testing::StageProgramData(dir_.path());
+    file_dialogs_.answers = {FromWide((dir_.path() / "Macro_CN.dat").wstring())};
+    PointerDialog dialog(ExeDir(), Composition());
+    std::vector<std::string> failures;
+    bool recordingAfter = true, typedIntoAMacro = true;
+    Run(dialog, [&](PointerDialog& d) {
+      if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+      HWND macroList = d.AdvancedControl(kMacroListId);
+      SendMessageW(macroList, LB_SETCURSEL, 0, 0);
+      SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(kMacroListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(macroList));
+      if (!ClickAdvanced(d, 4) || !d.Recording()) failures.push_back("record");
+      TapKey('A');
+      PumpFor(80);
+      if (!c.command(d)) failures.push_back("command");
+      PumpFor(100);
+      recordingAfter = d.Recording();
+      // 'Z' is in none of the shipped macros.
+      TapKey('Z');
+      PumpFor(100);
+      typedIntoAMacro = false;
+      const UserMacroTable& table = d.core()->macros.user;
+      for (int m = 0; m < table.count; ++m) {
+        const MacroSlot& slot = table.slots[static_cast<std::size_t>(m)];
+        for (int k = 0; k < slot.Count(); ++k) {
+          if (slot.Event(k).value == VkToUsage('Z')) typedIntoAMacro = true;
+        }
+      }
+      if (d.Recording()) ClickAdvanced(d, 4);
+    });
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+    EXPECT_FALSE(recordingAfter);
+    EXPECT_FALSE(typedIntoAMacro);
+  }
 }
 
 TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {

@@ -200,6 +200,64 @@ TEST_F(MainWindowPointerTest, DragOnEmptySpaceMovesTheWindow) {
   EXPECT_EQ(after.top - before.top, 24);
 }
 
+// A drag may start on empty space of the main page that lies inside an entry
+// of another page's table; the system's move loop takes the release, and no
+// entry may be drawn pressed afterwards.
+TEST_F(MainWindowPointerTest, ADragFromInsideAnotherPagesEntryLeavesNothingPressed) {
+  PointerDialog dialog(ExeDir(), Composition());
+  bool found = false, moved = false, heldAfter = true;
+  double toOver = -1, toDown = -1;
+  Run(dialog, [&](PointerDialog& d) {
+    const ui::SkinLayout& skin = d.core()->skin;
+    POINT start{};
+    for (int advanced = 8; advanced <= ui::kAdvancedHitLast && !found; ++advanced) {
+      const ui::SkinEntry& e = skin.AdvancedEntries[static_cast<std::size_t>(advanced)];
+      for (int y = e.y + 1; y < e.y + e.height - 1 && !found; y += 2) {
+        for (int x = e.x + 1; x < e.x + e.width - 1 && !found; x += 2) {
+          const ui::Hovers h = ui::HitAll(skin, ui::Page::kMain, ui::PixelPoint{x, y});
+          if (h.main == ui::kNoEntry && h.advanced != ui::kNoEntry) {
+            start = POINT{x, y};
+            found = true;
+          }
+        }
+      }
+    }
+    if (!found) return;
+    Hover(d, start);
+    RECT before{}, after{};
+    GetWindowRect(d.hwnd(), &before);
+    const POINT screen = OnScreen(d.hwnd(), start);
+    std::thread mover([screen] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      for (int step = 1; step <= 3; ++step) {
+        MoveTo(POINT{screen.x + 10 * step, screen.y + 5 * step});
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      }
+      SendMouse(MOUSEEVENTF_LEFTUP);
+    });
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    PumpFor(1000);
+    mover.join();
+    PumpFor(100);
+    GetWindowRect(d.hwnd(), &after);
+    moved = after.left != before.left;
+    // Onto profile 2, which is neither current nor pressed.
+    const ui::SkinEntry& profile2 = skin.MainEntries[5];
+    Hover(d, Centre(profile2));
+    UpdateWindow(d.hwnd());
+    PumpFor(100);
+    heldAfter = d.buttonHeld();
+    const ui::SkinPicture shot = Capture(d.hwnd(), d.PageSize());
+    const ui::SkinEntry strip{profile2.x + 2, profile2.y + 2, 6, profile2.height - 4, {}};
+    toOver = MeanDifference(shot, ui::LoadSkinPicture(d.core()->SkinsDir + u"\\main_over.jpg"), strip);
+    toDown = MeanDifference(shot, ui::LoadSkinPicture(d.core()->SkinsDir + u"\\main_down.jpg"), strip);
+  });
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(moved);
+  EXPECT_FALSE(heldAfter);
+  EXPECT_LT(toOver, toDown) << "the entry under the pointer shows the over picture";
+}
+
 TEST_F(MainWindowPointerTest, FrameEntriesActOnRelease) {
   PointerDialog dialog(ExeDir(), Composition());
   struct Case {
@@ -570,6 +628,65 @@ TEST_F(DamagedSkinTest, BadMainPicturesStillPaintAndWork) {
     std::vector<std::string> failures{"never ran"};
     Run(dialog, [&](PointerDialog& d) { failures = UseTheWindow(d); });
     EXPECT_THAT(failures, ::testing::IsEmpty());
+  }
+}
+
+// Without a page's normal picture the page is still drawn: the captions and
+// the over and down bands on a plain ground. Without the mask the advanced
+// page still repaints its hovers.
+TEST_F(DamagedSkinTest, AMissingNormalPictureOrMaskStillShowsCaptionsAndHovers) {
+  struct Case {
+    const char* what;
+    const char* removed;
+    ui::Page page;
+    int hovered;  // an entry of the page's table
+  };
+  const Case cases[] = {
+      {"main normal missing", "main_normal.jpg", ui::Page::kMain, 5},
+      {"advanced normal missing", "advanced_normal.jpg", ui::Page::kAdvanced, 8},
+      {"mask missing", "main_mask.jpg", ui::Page::kAdvanced, 8},
+  };
+  const fs::path pristine = dir_.path() / "pristine-skins";
+  fs::copy(Skins(), pristine, fs::copy_options::recursive);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(Skins());
+    fs::copy(pristine, Skins(), fs::copy_options::recursive);
+    fs::remove(Skins() / c.removed);
+    PointerDialog dialog(ExeDir(), Composition());
+    int yellow = -1;
+    double toOver = -1, toNormal = -1;
+    Run(dialog, [&](PointerDialog& d) {
+      const ui::SkinLayout& skin = d.core()->skin;
+      if (c.page == ui::Page::kAdvanced) ClickMain(d, 10);
+      const ui::SkinEntry& e = c.page == ui::Page::kMain
+                                   ? skin.MainEntries[static_cast<std::size_t>(c.hovered)]
+                                   : skin.AdvancedEntries[static_cast<std::size_t>(c.hovered)];
+      Hover(d, Centre(e));
+      UpdateWindow(d.hwnd());
+      PumpFor(150);
+      RECT client{};
+      GetClientRect(d.hwnd(), &client);
+      const ui::SkinPicture shot = Capture(d.hwnd(), SIZE{client.right, client.bottom});
+      // The yellow caption of main entry 1 ("PROFILES").
+      const ui::SkinEntry& caption = skin.MainEntries[1];
+      yellow = 0;
+      for (int y = caption.y; y < caption.y + caption.height; ++y) {
+        for (int x = caption.x; x < caption.x + caption.width; ++x) {
+          const std::uint8_t* p = shot.MutableBits() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(shot.Width()) + static_cast<std::size_t>(x)) * 4;
+          yellow += p[2] > 150 && p[1] > 150 && p[0] < 110;
+        }
+      }
+      const bool main = c.page == ui::Page::kMain;
+      const ui::SkinEntry strip{e.x + 2, e.y + 2, 6, e.height - 4, {}};
+      toOver = MeanDifference(shot, ui::LoadSkinPicture(d.core()->SkinsDir + (main ? u"\\main_over.jpg" : u"\\advanced_over.jpg")), strip);
+      const ui::SkinPicture normal = ui::LoadSkinPicture(
+          FromWide((pristine / (main ? "main_normal.jpg" : "advanced_normal.jpg")).wstring()));
+      toNormal = MeanDifference(shot, normal, strip);
+    });
+    EXPECT_GT(yellow, 10) << "the captions are drawn";
+    EXPECT_LT(toOver, 6.0) << "the hovered entry shows its over band";
+    EXPECT_LT(toOver, toNormal);
   }
 }
 
