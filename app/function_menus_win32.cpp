@@ -315,13 +315,6 @@ class WarningDlg final : public win::Dialog {
   int last_painted_ = ui::kNoRow;
 };
 
-bool OtherButtonHasPrimaryClick(const ProfileSettings& settings, int button) {
-  for (int i = 0; i < kButtonCount; ++i) {
-    if (i != button && settings.ButtonCodes[static_cast<std::size_t>(i)] == 1) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner, HWND owner) {
@@ -433,7 +426,7 @@ bool FunctionMenus::Open(HWND owner, int button, POINT corner) {
   Impl& m = *impl_;
   if (m.asking || button < 0 || button >= kButtonCount) return false;
   Close();
-  if (m.context.settings != nullptr && !OtherButtonHasPrimaryClick(*m.context.settings, button)) {
+  if (m.context.settings != nullptr && TouchesLastPrimaryClick(*m.context.settings, button)) {
     m.asking = true;
     // The main window waits for the answer: it takes no clicks meanwhile.
     const WarningResult answer = RunWarningDialog(m.context, corner, owner);

@@ -78,12 +78,15 @@ class MainPaintTest : public ::testing::Test {
 using Faces = std::vector<Face>;
 
 TEST_F(MainPaintTest, HoveredEntryComesFromTheOverPictureAndFromTheDownPictureWhileHeld) {
-  state.hoverMain = 36;
-  EXPECT_EQ(BandsOn(Main(37)), Faces{});
   state.hoverMain = 38;  // no special state of its own
   EXPECT_EQ(BandsOn(Main(38)), Faces{Face::kOver});
   state.buttonHeld = true;
   EXPECT_EQ(BandsOn(Main(38)), Faces{Face::kDown});
+  // An entry that shows a setting is drawn over its hover: LED on (entry 36,
+  // LED mode 0) stays selected under the pointer.
+  state.buttonHeld = false;
+  state.hoverMain = 36;
+  EXPECT_EQ(BandsOn(Main(36)), (Faces{Face::kOver, Face::kDown}));
 }
 
 TEST_F(MainPaintTest, FireTimeBarKeepsItsFillWhileHeldButOtherAdvancedEntriesShowPressed) {
@@ -279,32 +282,53 @@ TEST_F(MainPaintTest, ValuesFromAHandEditedFileNeverIndexOutsideATable) {
   state.currentProfile = 40;
   state.buttonCodes = {-1, 9999, 53, 54, 41 + 12, 41 + 200};
   state.hoverMain = 300;
+  // Every band lies on an entry of the page's table, of the frame, or on the
+  // start of the fire-time bar.
+  const auto onAnEntry = [&](Page page, const PixelRect& r) {
+    const auto in = [&r](const auto& table) {
+      return std::any_of(table.begin(), table.end(), [&r](const SkinEntry& e) { return EntryRect(e) == r; });
+    };
+    if (in(layout.MainEntries)) return true;
+    if (page == Page::kAdvanced) return in(layout.AdvancedEntries) || (r.left == 0 && r.top == 300 && r.bottom == 310);
+    return page == Page::kColor && in(layout.ColorEntries);
+  };
   for (Page page : {Page::kMain, Page::kAdvanced, Page::kColor}) {
     state.page = page;
     for (const PaintStep& step : Plan()) {
-      // Every band lies on an entry of the layout or the fire-time bar.
       if (step.kind == Kind::kBand) {
-        EXPECT_LT(step.rect.right, 1000);
+        EXPECT_TRUE(onAnEntry(page, step.rect)) << static_cast<int>(page) << ": " << step.rect.left << "," << step.rect.top;
       }
     }
   }
+  // Entries that an unbounded value would name stay as the normal picture
+  // shows them: active mark 80 + 9, wheel-lines step 18 + 10, colour entry 7.
   state.page = Page::kMain;
+  EXPECT_EQ(BandsOn(Main(89)), Faces{});
   EXPECT_EQ(BandsOn(Main(79)), Faces{Face::kDpiSlider});  // stage 3, value 4
   EXPECT_EQ(BandsOn(Main(60)), Faces{});
+  state.page = Page::kAdvanced;
+  EXPECT_EQ(BandsOn(Advanced(28)), Faces{});
+  state.page = Page::kColor;
+  EXPECT_EQ(BandsOn(Color(7)), Faces{});
 }
 
-TEST_F(MainPaintTest, EntriesWithoutRectangleOrCaptionPaintNothing) {
-  layout.MainEntries[38] = SkinEntry{};
-  layout.MainEntries[39] = SkinEntry{390, 0, 10, 10, u""};
+TEST_F(MainPaintTest, AnEntryWithNeitherRectangleNorCaptionPaintsNothing) {
+  layout.MainEntries[38] = SkinEntry{};                      // neither: nothing
+  layout.MainEntries[39] = SkinEntry{390, 0, 10, 10, u""};   // a rectangle only: no text
+  layout.MainEntries[40] = SkinEntry{400, 0, 0, 0, u"M40"};  // a caption only: its text
   state.hoverMain = 38;
-  for (const PaintStep& step : Plan()) {
-    EXPECT_FALSE(step.rect.Empty());
-    if (step.kind == Kind::kText) {
-      EXPECT_FALSE(step.text.empty());
-    }
-  }
   const std::vector<PaintStep> steps = Plan();
+  const auto stepsOn = [&steps](const PixelRect& r) {
+    return std::count_if(steps.begin(), steps.end(), [&r](const PaintStep& step) { return step.rect == r; });
+  };
+  EXPECT_EQ(stepsOn(PixelRect{0, 0, 0, 0}), 0);
   EXPECT_EQ(TextOn(steps, Main(39)), nullptr);
+  const PaintStep* caption = TextOn(steps, PixelRect{400, 0, 400, 0});
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->text, u"M40");
+  EXPECT_TRUE(std::none_of(steps.begin(), steps.end(), [](const PaintStep& step) {
+    return step.kind == Kind::kText && step.text.empty();
+  }));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "tests/win32/main_window_rig_win32.h"
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
 #include "macro/key_codes.h"
@@ -443,6 +445,8 @@ TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
   std::vector<std::string> failures;
   struct Seen {
     std::wstring title, firstMacro, contextItem, trayItem, configValue;
+    // What the page draws on the record control and on the advanced tab.
+    Text recordCaption, tabCaption;
     std::int32_t language = -1;
     std::size_t reports = 99;
   };
@@ -460,6 +464,16 @@ TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
       seen.configValue = ConfigValue(L"Init", L"VER_SEL");
       seen.language = d.UiLanguage();
       seen.reports = mouse_.Log().size();
+      const std::vector<ui::PaintStep> steps =
+          ui::PlanPage(d.core()->skin, d.core()->functionLabels, d.SnapshotPaintState());
+      const auto textOn = [&steps](const ui::SkinEntry& e) {
+        for (const ui::PaintStep& step : steps) {
+          if (step.kind == ui::PaintStep::Kind::kText && step.rect == ui::EntryRect(e)) return step.text;
+        }
+        return Text();
+      };
+      seen.recordCaption = textOn(d.core()->skin.AdvancedEntries[4]);
+      seen.tabCaption = textOn(d.core()->skin.MainEntries[10]);
     };
     mouse_.ClearLog();
     if (!ClickMain(d, 17)) failures.push_back("Chinese");
@@ -472,6 +486,10 @@ TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
   EXPECT_EQ(chinese.title, L"泽凡电竞游戏鼠标驱动");
   EXPECT_EQ(chinese.configValue, L"0");
   EXPECT_EQ(chinese.contextItem, L"项前插入    ");
+  EXPECT_EQ(chinese.recordCaption, u"录制");
+  EXPECT_EQ(chinese.tabCaption, u"高级");
+  EXPECT_EQ(english.recordCaption, u"Record");
+  EXPECT_EQ(english.tabCaption, u"Advanced");
   EXPECT_EQ(english.language, 1);
   EXPECT_EQ(english.title, L"Zelvan Gaming Mouse");
   EXPECT_EQ(english.configValue, L"1");
@@ -480,6 +498,65 @@ TEST_F(MacroEditingTest, TheLanguageSwitchFollowsEverywhereAndSendsNothing) {
   EXPECT_NE(chinese.firstMacro, english.firstMacro);
   EXPECT_EQ(chinese.reports, 0u);
   EXPECT_EQ(english.reports, 0u);
+}
+
+// Export and Import below the macro list: the export holds the macros as
+// they are in memory, the import brings them back into the list, and the
+// language's own macro file is left alone by both.
+TEST_F(MacroEditingTest, MacroExportAndImportCarryTheWholeSetThroughAFile) {
+  const fs::path exchange = dir_.path() / "carried.dat";
+  const fs::path languageFile = dir_.path() / "Macro_EN.dat";
+  std::string languageBefore, languageAfter;
+  {
+    std::ifstream in(languageFile, std::ios::binary);
+    languageBefore.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  PointerDialog dialog(ExeDir(), Composition());
+  std::vector<std::string> failures;
+  std::vector<std::wstring> exported, afterDelete, imported;
+  std::wstring exportedRecord0;
+  Text expectedRecord0;
+  Run(dialog, [&](PointerDialog& d) {
+    if (!ClickMain(d, 10)) failures.push_back("advanced tab");
+    HWND macroList = d.AdvancedControl(kMacroListId);
+    const auto lines = [macroList] {
+      std::vector<std::wstring> names;
+      for (int i = 0; i < ListCount(macroList); ++i) {
+        wchar_t line[64] = {};
+        SendMessageW(macroList, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+        names.emplace_back(line);
+      }
+      return names;
+    };
+    exported = lines();
+    expectedRecord0 = MacroRecordText(d.core()->macros.user.slots[0]);
+    file_dialogs_.answers = {FromWide(exchange.wstring())};
+    if (!ClickAdvanced(d, 1)) failures.push_back("export");
+    wchar_t buffer[4000] = {};
+    GetPrivateProfileStringW(L"Macros", L"0", L"", buffer, 4000, exchange.wstring().c_str());
+    exportedRecord0 = buffer;
+    // The first macro deleted, then the set imported again.
+    SendMessageW(macroList, LB_SETCURSEL, 0, 0);
+    if (!ClickAdvanced(d, 3)) failures.push_back("delete");
+    afterDelete = lines();
+    file_dialogs_.answers = {FromWide(exchange.wstring())};
+    if (!ClickAdvanced(d, 0)) failures.push_back("import");
+    imported = lines();
+  });
+  {
+    std::ifstream in(languageFile, std::ios::binary);
+    languageAfter.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_THAT(failures, ::testing::IsEmpty());
+  ASSERT_EQ(file_dialogs_.requests.size(), 2u);
+  EXPECT_EQ(file_dialogs_.requests[0].kind, FileDialogKind::kSave);
+  EXPECT_EQ(file_dialogs_.requests[0].defaultExtension, u"dat");
+  EXPECT_EQ(file_dialogs_.requests[1].kind, FileDialogKind::kOpen);
+  ASSERT_GE(exported.size(), 2u);
+  EXPECT_EQ(FromWide(exportedRecord0), expectedRecord0);
+  EXPECT_EQ(afterDelete.size(), exported.size() - 1);
+  EXPECT_EQ(imported, exported);
+  EXPECT_EQ(languageAfter, languageBefore);
 }
 
 TEST_F(MacroEditingTest, AProfileExportedFrom3AndImportedInto1ArrivesOnApply) {
@@ -500,9 +577,10 @@ TEST_F(MacroEditingTest, AProfileExportedFrom3AndImportedInto1ArrivesOnApply) {
   EXPECT_EQ(file_dialogs_.requests[0].kind, FileDialogKind::kSave);
   EXPECT_EQ(file_dialogs_.requests[1].kind, FileDialogKind::kOpen);
   EXPECT_EQ(file_dialogs_.requests[0].initialFolder, ExeDir());
-  for (const wchar_t* key : {L"K0", L"K1", L"K2", L"K3", L"K4", L"K5", L"FIRE_TIME", L"DPI_LEVEL",
-                             L"LED_STATUS", L"DPI_SET3", L"DPI_SET_EN3", L"DPI_SPEED", L"WHEEL_STATUS"}) {
-    EXPECT_EQ(ConfigValue(L"Config1", key), ConfigValue(L"Config3", key)) << key;
+  // Every key of a profile section.
+  for (const ProfileKeyValue& kv : ProfileKeyValues(ProfileSettings{})) {
+    const std::wstring key = ToWide(kv.key);
+    EXPECT_EQ(ConfigValue(L"Config1", key.c_str()), ConfigValue(L"Config3", key.c_str())) << ToUtf8(kv.key);
   }
   EXPECT_EQ(ConfigValue(L"Config1", L"K3"), L"41");  // it was 5
   EXPECT_EQ(mouse_.State().ledCode, protocol::LedCodeOf(1));
