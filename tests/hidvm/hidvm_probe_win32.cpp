@@ -7,6 +7,7 @@
 //   hidvm_probe click SKIN N    clicks the centre of main-page entry N of the
 //                               English skin file SKIN with the pointer
 //   hidvm_probe power EVENT     broadcasts a power event: suspend or resume
+//   hidvm_probe exit            chooses Exit Driver (the tray menu's command)
 //
 // Exit status 0 when it did what it was asked, 1 when the window was not there.
 #include <windows.h>
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -131,6 +134,13 @@ int Power(const std::string& name) {
   return 0;
 }
 
+int ExitDriver() {
+  HWND main = FindMain();
+  if (main == nullptr) return 1;
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_EN_EXIT_DRIVER, 0), 0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +149,7 @@ int main(int argc, char** argv) {
   if (command == "main" && argc == 3) return Main(std::atoi(argv[2]));
   if (command == "click" && argc == 4) return Click(argv[2], std::atoi(argv[3]));
   if (command == "power" && argc == 3) return Power(argv[2]);
-  std::fprintf(stderr, "usage: hidvm_probe box MS | main MS | click SKIN ENTRY | power suspend|resume\n");
+  if (command == "exit" && argc == 2) return ExitDriver();
+  std::fprintf(stderr, "usage: hidvm_probe box MS | main MS | click SKIN ENTRY | power suspend|resume | exit\n");
   return 2;
 }
