@@ -14,6 +14,7 @@
 #include "base/file_store.h"
 #include "macro/macro_slot.h"
 #include "sim/program_rig.h"
+#include "tools/zlvctl/host_mouse.h"
 #include "tools/zlvctl/zlvctl.h"
 
 namespace zlv::zlvctl {
@@ -95,6 +96,13 @@ int ProfileCommand(const std::vector<std::string>& args, std::ostream& out, File
 int KeyCodeCommand(const std::vector<std::string>& args, std::ostream& out);
 int MacroCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  FileStore& files);
+
+// The commands for a real mouse (Linux).
+int Devices(const std::vector<std::string>& args, std::ostream& out, const HostMouse& mouse);
+int Apply(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, FileStore& files,
+          const HostMouse& mouse);
+int RunDaemon(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, FileStore& files,
+              const HostMouse& mouse);
 
 // The macro subcommands.
 int MacroList(const std::vector<std::string>& args, std::ostream& out, FileStore& files);

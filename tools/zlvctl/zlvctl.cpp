@@ -47,6 +47,22 @@ const char kUsage[] =
     "      Write the macro file OUTPUT afresh from a text description of its macros\n"
     "      (format in docs/macros.md). A key the file cannot hold (one that would\n"
     "      read back as another key) is refused with exit status 2.\n"
+    "  devices\n"
+    "      (Linux) List the hidraw nodes: device, collections with their usage page\n"
+    "      and report lengths, which the mouse's commands use and why the others\n"
+    "      were skipped. Exit status 1 when the mouse is not there.\n"
+    "  apply --config FILE [--profile N]\n"
+    "      (Linux) Send profile N (default: [Init] CurConfig of FILE) to the mouse:\n"
+    "      the reports `reports` prints, in the same order. FILE is not written.\n"
+    "      The Windows pointer speed and wheel lines have no Linux equivalent and\n"
+    "      are skipped. An unplug part way exits with status 1 and says which\n"
+    "      reports were sent and which were not.\n"
+    "  run --config FILE\n"
+    "      (Linux) The host side of the mouse, until SIGTERM or SIGINT: applies the\n"
+    "      current profile, then plays the macros (Macro_EN.dat or Macro_CN.dat and\n"
+    "      constMacro.dat beside FILE) and multimedia keys of buttons that carry\n"
+    "      them, and follows the DPI and report-rate buttons. Waits for the mouse\n"
+    "      when it is not there, and applies the profile again when it comes back.\n"
     "  keyname V\n"
     "      Print the name the macro event list shows for event value V.\n"
     "  vk2usage V\n"
@@ -84,7 +100,7 @@ std::uint8_t ParseByteValue(const std::string& text) {
 }  // namespace zlvctl
 
 int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-              FileStore& files) {
+              FileStore& files, const HostMouse* mouse) {
   using namespace zlvctl;
   try {
     if (args.empty()) throw UsageError("no command given");
@@ -97,6 +113,12 @@ int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (command == "demo") return Demo(args, out, files);
     if (command == "profile") return ProfileCommand(args, out, files);
     if (command == "macro") return MacroCommand(args, out, err, files);
+    if (command == "devices" || command == "apply" || command == "run") {
+      if (mouse == nullptr) throw RuntimeError(command + " talks to a real mouse through Linux's hidraw: on Windows, the program does it");
+      if (command == "devices") return Devices(args, out, *mouse);
+      if (command == "apply") return Apply(args, out, err, files, *mouse);
+      return RunDaemon(args, out, err, files, *mouse);
+    }
     if (command == "keyname" || command == "vk2usage" || command == "usage2vk") {
       return KeyCodeCommand(args, out);
     }

@@ -15,8 +15,12 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitRuntimeError = 1;
 inline constexpr int kExitUsage = 2;
 
-// `args` are the arguments after the program name, in UTF-8.
+struct HostMouse;
+
+// `args` are the arguments after the program name, in UTF-8. `mouse` gives
+// the commands for a real mouse what they need of the system; without it
+// they refuse to run (the Windows build has the program for that).
 int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-              FileStore& files);
+              FileStore& files, const HostMouse* mouse = nullptr);
 
 }  // namespace zlv
