@@ -58,6 +58,12 @@ void LinuxHidrawIo::CancelReads() {
   [[maybe_unused]] const ssize_t written = write(cancel_fd_, &one, sizeof one);
 }
 
+void LinuxHidrawIo::ResumeReads() {
+  if (cancel_fd_ < 0) return;
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t taken = read(cancel_fd_, &count, sizeof count);
+}
+
 void LinuxHidrawIo::Close(int fd) {
   if (fd >= 0) close(fd);
 }

@@ -18,6 +18,7 @@ class LinuxHidrawIo final : public HidrawIo {
   int SendFeature(int fd, const std::uint8_t* data, std::size_t length) override;
   long Read(int fd, std::uint8_t* data, std::size_t capacity) override;
   void CancelReads() override;
+  void ResumeReads() override;
   void Close(int fd) override;
 
  private:

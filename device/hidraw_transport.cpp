@@ -110,6 +110,8 @@ bool HidrawTransport::ReadInputReport(std::uint8_t* data, std::size_t length) {
 
 void HidrawTransport::CancelRead() { io_.CancelReads(); }
 
+void HidrawTransport::ResumeReads() { io_.ResumeReads(); }
+
 std::size_t HidrawTransport::ReportsSent() const {
   std::lock_guard<std::mutex> lock(counts_mutex_);
   return sent_;

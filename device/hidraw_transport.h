@@ -31,8 +31,10 @@ class HidrawIo {
   // fails, or CancelReads is called. The count of bytes, or -1 for a failure
   // or a cancel.
   virtual long Read(int fd, std::uint8_t* data, std::size_t capacity) = 0;
-  // Makes every blocked and later Read return -1 (any thread).
+  // Makes every blocked and later Read return -1 (any thread), until
+  // ResumeReads.
   virtual void CancelReads() = 0;
+  virtual void ResumeReads() = 0;
   virtual void Close(int fd) = 0;
 };
 
@@ -68,6 +70,7 @@ class HidrawTransport final : public HidTransport {
   // first (0 when the collection has none), zero-padded to `length`.
   bool ReadInputReport(std::uint8_t* data, std::size_t length) override;
   void CancelRead() override;
+  void ResumeReads() override;
 
   // Feature reports sent and failed since the transport was opened; a failed
   // one is the first of the run that did not reach the mouse.

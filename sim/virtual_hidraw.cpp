@@ -85,6 +85,8 @@ long VirtualHidrawIo::Read(int fd, std::uint8_t* data, std::size_t capacity) {
 
 void VirtualHidrawIo::CancelReads() { mouse_.CancelRead(); }
 
+void VirtualHidrawIo::ResumeReads() { mouse_.ResumeReads(); }
+
 void VirtualHidrawIo::Close(int fd) {
   std::lock_guard<std::mutex> lock(mutex_);
   open_.erase(fd);

@@ -34,6 +34,7 @@ class VirtualHidrawIo final : public HidrawIo {
   int SendFeature(int fd, const std::uint8_t* data, std::size_t length) override;
   long Read(int fd, std::uint8_t* data, std::size_t capacity) override;
   void CancelReads() override;
+  void ResumeReads() override;
   void Close(int fd) override;
 
   // The mouse goes away: opens fail with ENODEV, sends too, reads end.

@@ -84,6 +84,7 @@ class RecordingTransport final : public HidTransport {
     return inner_.ReadInputReport(data, length);
   }
   void CancelRead() override { inner_.CancelRead(); }
+  void ResumeReads() override { inner_.ResumeReads(); }
 
   std::vector<Attempt> attempts;
 
