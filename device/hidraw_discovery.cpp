@@ -114,7 +114,7 @@ std::vector<HidrawNode> ListHidrawNodes(const fs::path& sysRoot, const fs::path&
   for (const std::string& name : names) {
     HidrawNode node;
     node.name = name;
-    node.devnode = (devRoot / name).string();
+    node.devnode = (devRoot / name).generic_string();
     const fs::path device = sysRoot / "class" / "hidraw" / name / "device";
     const std::optional<std::string> uevent = ReadAttribute(device / "uevent");
     const std::optional<HidId> id = uevent ? ParseUeventHidId(*uevent) : std::nullopt;
