@@ -52,14 +52,7 @@ struct ProfileRun {
   RecordingSystemSettings system;
 
   ProfileRun(const std::string& configBytes, std::optional<std::int32_t> profile) {
-    settings.ConfigPath = u"config.ini";
-    files.Put(settings.ConfigPath, configBytes);
-    settings.UiLanguage = ReadUiLanguage(ini, settings.ConfigPath);
-    settings.ChooseStartupProfile();
-    if (profile) {
-      settings.CurrentProfile = *profile;
-      settings.LoadProfile(settings.ConfigPath, *profile, false);
-    }
+    LoadScratchProfile(files, ini, settings, configBytes, profile);
   }
 };
 

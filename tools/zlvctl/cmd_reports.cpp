@@ -7,7 +7,8 @@
 
 namespace zlv::zlvctl {
 
-PushRun::PushRun(const std::string& configBytes, std::optional<std::int32_t> profile) {
+void LoadScratchProfile(MemoryFileStore& files, IniStore& ini, SettingsModel& settings,
+                        const std::string& configBytes, std::optional<std::int32_t> profile) {
   settings.ConfigPath = u"config.ini";
   files.Put(settings.ConfigPath, configBytes);
   settings.UiLanguage = ReadUiLanguage(ini, settings.ConfigPath);
@@ -16,6 +17,10 @@ PushRun::PushRun(const std::string& configBytes, std::optional<std::int32_t> pro
     settings.CurrentProfile = *profile;
     settings.LoadProfile(settings.ConfigPath, *profile, false);
   }
+}
+
+PushRun::PushRun(const std::string& configBytes, std::optional<std::int32_t> profile) {
+  LoadScratchProfile(files, ini, settings, configBytes, profile);
   PushAllSettings(settings, protocol, system, nullptr);
 }
 

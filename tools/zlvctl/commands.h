@@ -75,6 +75,12 @@ std::string ReadConfig(FileStore& files, const std::string& path);
 void LoadMacros(FileStore& files, const std::string& path, UserMacroTable& table,
                 MacroEditState& state);
 
+// Puts `configBytes` into `files` as "config.ini" and loads profile `profile`
+// of it into `settings` (by default the one [Init] CurConfig names), as the
+// program's start-up loads it: the scratch copy a push may then write to.
+void LoadScratchProfile(MemoryFileStore& files, IniStore& ini, SettingsModel& settings,
+                        const std::string& configBytes, std::optional<std::int32_t> profile);
+
 // A push of one profile of a config file to a fresh virtual mouse, on a
 // scratch copy of the file (the rig's files).
 struct PushRun : ProgramRig<ManualClock> {
