@@ -16,11 +16,11 @@ inline const std::vector<std::uint8_t> kVendorInput = {
     0x09, 0x01,        // usage 1
     0xA1, 0x01,        // collection (application)
     0x85, 0x07,        //   report id 7
+    0x09, 0x01,        //   usage 1
     0x15, 0x00,        //   logical minimum 0
     0x26, 0xFF, 0x00,  //   logical maximum 255
     0x75, 0x08,        //   report size 8
     0x95, 0x07,        //   report count 7
-    0x09, 0x01,        //   usage 1
     0x81, 0x02,        //   input (data, variable, absolute)
     0xC0,              // end collection
 };
@@ -31,11 +31,11 @@ inline const std::vector<std::uint8_t> kVendorFeature = {
     0x09, 0x01,        // usage 1
     0xA1, 0x01,        // collection (application)
     0x85, 0x07,        //   report id 7
+    0x09, 0x01,        //   usage 1
     0x15, 0x00,        //   logical minimum 0
     0x26, 0xFF, 0x00,  //   logical maximum 255
     0x75, 0x08,        //   report size 8
     0x95, 0x07,        //   report count 7
-    0x09, 0x01,        //   usage 1
     0xB1, 0x02,        //   feature (data, variable, absolute)
     0xC0,              // end collection
 };

@@ -8,53 +8,14 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "device/report_descriptor.h"
+#include "sim/mouse_descriptors.h"
 #include "tools/uhid_mouse/uhid_mouse.h"
 
 namespace zlv::uhidmouse {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// What a HID parser reads from a descriptor of one collection: the usage
-// page, the usage of the collection, its report id and the byte length of
-// its input and feature reports (the id included, as HidP_GetCaps gives it).
-struct Parsed {
-  std::uint32_t usagePage = 0;
-  std::uint32_t usage = 0;
-  std::uint32_t reportId = 0;
-  std::size_t inputLength = 0;
-  std::size_t featureLength = 0;
-  int depth = 0;
-};
-
-Parsed Parse(const Bytes& d) {
-  Parsed p;
-  std::uint32_t size = 0, count = 0, localUsage = 0;
-  std::size_t inputBits = 0, featureBits = 0;
-  for (std::size_t i = 0; i < d.size();) {
-    const std::uint8_t prefix = d[i];
-    const std::size_t n = (prefix & 3) == 3 ? 4 : (prefix & 3);
-    std::uint32_t value = 0;
-    for (std::size_t k = 0; k < n; ++k) value |= static_cast<std::uint32_t>(d.at(i + 1 + k)) << (8 * k);
-    switch (prefix & 0xFC) {
-      case 0x04: p.usagePage = value; break;
-      case 0x08: localUsage = value; break;
-      case 0xA0: if (p.depth++ == 0) p.usage = localUsage; break;
-      case 0xC0: --p.depth; break;
-      case 0x84: p.reportId = value; break;
-      case 0x74: size = value; break;
-      case 0x94: count = value; break;
-      case 0x80: inputBits += size * count; break;
-      case 0xB0: featureBits += size * count; break;
-      default: break;
-    }
-    i += 1 + n;
-  }
-  const std::size_t id = p.reportId != 0 ? 1 : 0;
-  p.inputLength = inputBits ? inputBits / 8 + id : 0;
-  p.featureLength = featureBits ? featureBits / 8 + id : 0;
-  return p;
-}
 
 TEST(UhidMouseTest, DescriptorsDeclareTheVendorCollectionsAtTheirLengths) {
   struct Case {
@@ -64,15 +25,25 @@ TEST(UhidMouseTest, DescriptorsDeclareTheVendorCollectionsAtTheirLengths) {
   };
   for (const Case& c : {Case{CollectionKind::kInput, 8, 0xFF00}, Case{CollectionKind::kFeature, 8, 0xFF01},
                         Case{CollectionKind::kInput, 16, 0xFF00}, Case{CollectionKind::kFeature, 65, 0xFF01}}) {
-    const Parsed p = Parse(VendorCollectionDescriptor(c.kind, c.length));
     SCOPED_TRACE(c.length);
-    EXPECT_EQ(p.usagePage, c.page);
-    EXPECT_EQ(p.usage, 1u);
-    EXPECT_EQ(p.reportId, 7u);
-    EXPECT_EQ(p.depth, 0);
-    EXPECT_EQ(c.kind == CollectionKind::kInput ? p.inputLength : p.featureLength, c.length);
-    EXPECT_EQ(c.kind == CollectionKind::kInput ? p.featureLength : p.inputLength, 0u);
+    const Bytes d = VendorCollectionDescriptor(c.kind, c.length);
+    // Read as the Linux build reads a hidraw node's descriptor, which counts
+    // the lengths as HidP_GetCaps does.
+    const ParsedReportDescriptor p = ParseReportDescriptor(d.data(), d.size());
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_EQ(p.collections.size(), 1u);
+    const TopLevelCollection& col = p.collections[0];
+    EXPECT_EQ(col.usagePage, c.page);
+    EXPECT_EQ(col.usage, 1u);
+    const bool input = c.kind == CollectionKind::kInput;
+    EXPECT_TRUE(col.HasReport(input ? ReportKind::kInput : ReportKind::kFeature, 7));
+    EXPECT_EQ(input ? col.caps.inputReportByteLength : col.caps.featureReportByteLength, c.length);
+    EXPECT_EQ(input ? col.caps.featureReportByteLength : col.caps.inputReportByteLength, 0u);
   }
+  // At the real mouse's lengths, the emulator declares the very descriptors
+  // the fake sysfs trees of the native tests give.
+  EXPECT_EQ(VendorCollectionDescriptor(CollectionKind::kInput, 8), mouse_descriptors::kVendorInput);
+  EXPECT_EQ(VendorCollectionDescriptor(CollectionKind::kFeature, 8), mouse_descriptors::kVendorFeature);
 }
 
 TEST(UhidMouseTest, ControlLines) {
