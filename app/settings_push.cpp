@@ -2,8 +2,10 @@
 
 namespace zlv {
 
-void PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
-                     const std::function<void()>& invalidateWindow) {
+namespace {
+
+void PushOnce(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
+              const std::function<void()>& invalidateWindow) {
   ProfileSettings& profile = settings.profile;
   MakeSendable(profile);
   settings.SaveCurrentProfileNumber();
@@ -19,6 +21,29 @@ void PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSet
 
   protocol.Send(encoded.reports[kFireTimeReport]);
   settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+}
+
+// Pushes run on the window thread only. Setting the Windows values
+// broadcasts the change, and the thread takes the messages sent to it while
+// it waits: a power event among them asks for a push inside this one. It is
+// held back and run once the push under way is done.
+thread_local bool t_pushing = false;
+thread_local bool t_push_again = false;
+
+}  // namespace
+
+void PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
+                     const std::function<void()>& invalidateWindow) {
+  if (t_pushing) {
+    t_push_again = true;
+    return;
+  }
+  t_pushing = true;
+  do {
+    t_push_again = false;
+    PushOnce(settings, protocol, system, invalidateWindow);
+  } while (t_push_again);
+  t_pushing = false;
 }
 
 }  // namespace zlv

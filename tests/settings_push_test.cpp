@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <array>
 #include <map>
 #include <optional>
@@ -132,6 +134,56 @@ TEST(SettingsPush, FilesReportsAndWindowsSettingsInTheirOrder) {
       "file",  // [Config2]
   };
   EXPECT_EQ(log, expected);
+}
+
+// Setting the Windows pointer speed broadcasts the change, and the window
+// thread takes the messages sent to it meanwhile: a power event among them
+// asks for a push while this one is between its LED and fire-time reports.
+// The second push must follow the first whole, not run inside it (its
+// reports would land between the first push's own, each carrying bytes the
+// other left in the buffer).
+TEST(SettingsPush, APushAskedForDuringAPushFollowsItWhole) {
+  std::vector<std::string> log;
+  LoggingFiles files(log);
+  IniStore ini(files);
+  SettingsModel settings(ini);
+  ManualClock clock;
+  VirtualMouse mouse(clock);
+  mouse.SetReportObserver([&](const LoggedReport& r) { log.push_back(HexBytes(r.bytes, 2)); });
+  VirtualMouseLink link(mouse);
+  MouseProtocol protocol(link, clock);
+  class BroadcastingSystem final : public SystemSettings {
+   public:
+    explicit BroadcastingSystem(std::function<void()> broadcast) : broadcast_(std::move(broadcast)) {}
+    std::optional<int> PointerSpeed() override { return 10; }
+    void SetPointerSpeed(int) override {
+      if (nested_++ == 0) broadcast_();
+    }
+    std::optional<int> WheelScrollLines() override { return std::nullopt; }
+    void SetWheelScrollLines(int) override {}
+
+   private:
+    std::function<void()> broadcast_;
+    int nested_ = 0;
+  };
+  BroadcastingSystem system([&] { PushAllSettings(settings, protocol, system, nullptr); });
+  settings.ConfigPath = kConfig;
+  settings.CurrentProfile = 2;
+  ApplyBuiltInDefaults(settings.profile);
+
+  PushAllSettings(settings, protocol, system, nullptr);
+  // The second push writes only what changed since the first: its reports
+  // are what matters.
+  std::vector<std::string> reports;
+  for (const std::string& entry : log) {
+    if (entry != "file") reports.push_back(entry);
+  }
+  const std::vector<std::string> one = {"07 10", "07 10", "07 10", "07 10", "07 10", "07 10", "07 11",
+                                        "07 09", "07 09", "07 09", "07 09", "07 13", "07 12"};
+  std::vector<std::string> two = one;
+  two.insert(two.end(), one.begin(), one.end());
+  EXPECT_EQ(reports, two);
+  EXPECT_TRUE(mouse.ProtocolErrors().empty());
 }
 
 TEST_F(SettingsPushTest, WritesCurConfigTheSnapshotAndTheProfile) {
