@@ -7,7 +7,7 @@ set(ZLV_RESOURCE_SCRIPT ${ZLV_RESOURCE_DIR}/zlv_gmouse.rc)
 function(zlv_gmouse_exe name main_source)
   # windres follows no #include for the files named by the script: list them.
   set_source_files_properties(${ZLV_RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS
-    "${ZLV_RESOURCE_DIR}/resource_ids.h;${ZLV_RESOURCE_DIR}/zlv_gmouse.ico;${ZLV_RESOURCE_DIR}/about.ico;${ZLV_RESOURCE_DIR}/zlv_gmouse.manifest")
+    "${ZLV_RESOURCE_DIR}/resource_ids.h;${ZLV_RESOURCE_DIR}/version_info.rc;${CMAKE_BINARY_DIR}/generated/zlv_version.h;${ZLV_RESOURCE_DIR}/zlv_gmouse.ico;${ZLV_RESOURCE_DIR}/about.ico;${ZLV_RESOURCE_DIR}/zlv_gmouse.manifest")
   add_executable(${name} WIN32 ${main_source} ${ZLV_RESOURCE_SCRIPT})
   target_link_libraries(${name} PRIVATE zlv_win32)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})

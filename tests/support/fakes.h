@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/startup_task.h"
 #include "base/file_dialogs.h"
 #include "base/message_box.h"
 #include "base/text.h"
@@ -44,6 +45,29 @@ class QueuedFileDialogs final : public FileDialogs {
   }
   std::vector<std::optional<Text>> answers;
   std::vector<FileDialogRequest> requests;
+};
+
+// A start-up task that is only a flag; `fail` makes enabling and disabling
+// fail and leave the flag alone.
+class FakeStartupTask final : public StartupTask {
+ public:
+  bool Exists() override { return exists; }
+  bool Enable() override {
+    ++enables;
+    if (fail) return false;
+    exists = true;
+    return true;
+  }
+  bool Disable() override {
+    ++disables;
+    if (fail) return false;
+    exists = false;
+    return true;
+  }
+  bool exists = false;
+  bool fail = false;
+  int enables = 0;
+  int disables = 0;
 };
 
 }  // namespace zlv::testing

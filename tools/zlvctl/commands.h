@@ -102,6 +102,9 @@ int ProfileCommand(const std::vector<std::string>& args, std::ostream& out, File
 int KeyCodeCommand(const std::vector<std::string>& args, std::ostream& out);
 int MacroCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  FileStore& files);
+int StartupCommand(const std::vector<std::string>& args, std::ostream& out, StartupTask* startup);
+// The exit status of `startup status` when the task is not registered.
+inline constexpr int kExitStartupOff = 3;
 
 // The commands for a real mouse (Linux).
 int Devices(const std::vector<std::string>& args, std::ostream& out, const HostMouse& mouse);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tools/zlvctl/commands.h"
+#include "zlv_version.h"
 
 namespace zlv {
 
@@ -69,6 +70,19 @@ const char kUsage[] =
     "  usage2vk V\n"
     "      Translate a Windows virtual-key code to a HID keyboard usage, or back.\n"
     "      V is 0..255, in decimal or as 0x followed by hex digits.\n"
+    "  startup status\n"
+    "      Print \"on\" and exit with 0 when the start with Windows (the scheduled\n"
+    "      task \"ZLV_GMouse\" at this user's logon) is registered, \"off\" and 3\n"
+    "      when it is not. Windows only.\n"
+    "  startup enable\n"
+    "  startup disable\n"
+    "      Register the task for ZLV_GMouse.exe beside zlvctl.exe (started with\n"
+    "      --tray), or remove it. Needs administrator rights. Windows only.\n"
+    "  startup xml --program PATH --user DOMAIN\\USER\n"
+    "      Print the task's definition (Task Scheduler XML) for that program and\n"
+    "      user.\n"
+    "  --version\n"
+    "      Print the version.\n"
     "  --help\n"
     "      Show this text.\n";
 
@@ -100,7 +114,7 @@ std::uint8_t ParseByteValue(const std::string& text) {
 }  // namespace zlvctl
 
 int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-              FileStore& files, const HostMouse* mouse) {
+              FileStore& files, const HostMouse* mouse, StartupTask* startup) {
   using namespace zlvctl;
   try {
     if (args.empty()) throw UsageError("no command given");
@@ -109,6 +123,12 @@ int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
       out << kUsage;
       return kExitOk;
     }
+    if (command == "--version" || command == "version") {
+      if (args.size() > 1) throw UsageError("--version takes no arguments");
+      out << "zlvctl " << ZLV_VERSION_TEXT << '\n';
+      return kExitOk;
+    }
+    if (command == "startup") return StartupCommand(args, out, startup);
     if (command == "reports") return Reports(args, out, err, files);
     if (command == "demo") return Demo(args, out, files);
     if (command == "profile") return ProfileCommand(args, out, files);

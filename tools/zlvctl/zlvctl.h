@@ -11,6 +11,8 @@
 
 namespace zlv {
 
+class StartupTask;
+
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRuntimeError = 1;
 inline constexpr int kExitUsage = 2;
@@ -19,8 +21,9 @@ struct HostMouse;
 
 // `args` are the arguments after the program name, in UTF-8. `mouse` gives
 // the commands for a real mouse what they need of the system; without it
-// they refuse to run (the Windows build has the program for that).
+// they refuse to run (the Windows build has the program for that). `startup`
+// is the start-up task the startup commands act on (none: they fail).
 int RunZlvctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-              FileStore& files, const HostMouse* mouse = nullptr);
+              FileStore& files, const HostMouse* mouse = nullptr, StartupTask* startup = nullptr);
 
 }  // namespace zlv

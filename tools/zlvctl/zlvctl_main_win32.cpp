@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "app/startup_task_win32.h"
 #include "base/text_win32.h"
 #include "tools/zlvctl/zlvctl.h"
 
@@ -15,5 +16,7 @@ int main() {
   std::vector<std::string> args;
   for (int i = 1; argv != nullptr && i < argc; ++i) args.push_back(zlv::ToUtf8(zlv::FromWide(argv[i])));
   if (argv != nullptr) LocalFree(argv);
-  return zlv::RunZlvctl(args, std::cout, std::cerr, zlv::Disk());
+  // The start-up task starts the program installed beside this tool.
+  zlv::TaskSchedulerStartupTask startup(zlv::FolderOfPath(zlv::ModulePath()) + u"\\ZLV_GMouse.exe");
+  return zlv::RunZlvctl(args, std::cout, std::cerr, zlv::Disk(), nullptr, &startup);
 }
