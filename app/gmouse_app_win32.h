@@ -18,6 +18,7 @@
 #include "base/file_store.h"
 #include "macro/program_launcher.h"
 #include "base/text.h"
+#include "app/startup_task.h"
 
 namespace zlv {
 
@@ -46,6 +47,9 @@ struct AppComposition {
   // The open and save dialogs of the profile and macro exchange; left null,
   // the system's own.
   FileDialogs* fileDialogs = nullptr;
+  // The start with Windows the tray menu toggles; left null, the Task
+  // Scheduler's task for this executable.
+  StartupTask* startupTask = nullptr;
 };
 
 // The named mutex that marks a running instance.

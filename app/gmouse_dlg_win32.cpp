@@ -12,6 +12,7 @@
 #include "app/settings_push.h"
 #include "base/message_box_win32.h"
 #include "app/shell_commands.h"
+#include "app/startup_task_win32.h"
 #include "app/window_title.h"
 #include "base/clock.h"
 #include "base/file_dialogs_win32.h"
@@ -57,7 +58,10 @@ struct CZLV_GMouseDlg::Platform {
                      : [](const DeviceLink& link) -> std::unique_ptr<HidTransport> {
                          return std::make_unique<Win32HidTransport>(link);
                        },
-                 [] { RaiseCurrentThreadToHighestPriority(); }} {}
+                 [] { RaiseCurrentThreadToHighestPriority(); }},
+        ownStartup(ModulePath()),
+        startup(dialog.composition_.startupTask != nullptr ? *dialog.composition_.startupTask
+                                                            : ownStartup) {}
 
   Win32MessageBoxes ownMessages;
   Win32SystemSettings ownSystem;
@@ -66,6 +70,9 @@ struct CZLV_GMouseDlg::Platform {
   SteadyClock clock;
   WinmmTimerResolution timerResolution;
   PlatformServices services;
+  // The task starts this executable, so the demo build starts the demo.
+  TaskSchedulerStartupTask ownStartup;
+  StartupTask& startup;
 };
 
 CAboutDlg::CAboutDlg() : win::Dialog(IDD_ABOUTBOX) {}
@@ -293,10 +300,23 @@ void CZLV_GMouseDlg::HideToTray() {
 void CZLV_GMouseDlg::OpenTrayMenu() {
   HMENU popup = tray_menu_.Popup();
   if (popup == nullptr) return;
+  // "Start with Windows" is checked while the task exists.
+  if (platform_) {
+    const bool on = platform_->startup.Exists();
+    CheckMenuItem(popup, StartWithWindowsCommandId(UiLanguage()),
+                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  }
   POINT at{};
   GetCursorPos(&at);
   SetForegroundWindow(hwnd());
   TrackPopupMenu(popup, 0, at.x, at.y, 0, hwnd(), nullptr);
+}
+
+void CZLV_GMouseDlg::ToggleStartWithWindows() {
+  if (!platform_) return;
+  if (ToggleStartupTask(platform_->startup) == StartupToggleResult::kFailed) {
+    core_->platform.messages.Show(StartupToggleFailedMessage(UiLanguage()));
+  }
 }
 
 bool CZLV_GMouseDlg::OnCommand(WORD id, WORD notifyCode, HWND control) {
@@ -306,6 +326,9 @@ bool CZLV_GMouseDlg::OnCommand(WORD id, WORD notifyCode, HWND control) {
       return true;
     case MenuCommand::kShowWindow:
       ShowAndRestore();
+      return true;
+    case MenuCommand::kStartWithWindows:
+      ToggleStartWithWindows();
       return true;
     case MenuCommand::kNone:
       break;

@@ -161,6 +161,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void ShowAndRestore();
   void HideToTray();
   void OpenTrayMenu();
+  // The tray menu's "Start with Windows": registers or removes the task; a
+  // failure is shown in a message box.
+  void ToggleStartWithWindows();
 
   // Pointer handlers; points are client coordinates.
   void OnMouseMove(ui::PixelPoint point);

@@ -26,6 +26,9 @@ MenuCommand TrayMenuCommand(std::uint32_t commandId) {
     case 32801:  // "Show Window"
     case 32837:  // "显示窗口   "
       return MenuCommand::kShowWindow;
+    case 32839:  // "Start with Windows"
+    case 32840:  // "随Windows启动"
+      return MenuCommand::kStartWithWindows;
     case 32800:  // "Exit Driver"
     case 32838:  // "关闭驱动"
       return MenuCommand::kExitDriver;
@@ -39,6 +42,10 @@ SysCommandAction OnSysCommand(std::uintptr_t command) {
   if (id == kAboutCommand) return SysCommandAction::kAboutBox;
   if (id == kSysMinimize) return SysCommandAction::kMinimize;
   return SysCommandAction::kDefault;
+}
+
+std::uint32_t StartWithWindowsCommandId(std::int32_t uiLanguage) {
+  return uiLanguage == kUiEnglish ? 32839 : 32840;
 }
 
 TextView TrayTip(std::int32_t uiLanguage) { return MainWindowTitle(uiLanguage); }

@@ -27,13 +27,16 @@ struct TrayDecision {
 // A tray notification: `iconId` is the first parameter, `mouseMessage` the second.
 TrayDecision OnTrayNotification(std::uintptr_t iconId, std::uint32_t mouseMessage);
 
-enum class MenuCommand : std::uint8_t { kNone, kShowWindow, kExitDriver };
+enum class MenuCommand : std::uint8_t { kNone, kShowWindow, kStartWithWindows, kExitDriver };
 // The tray menu's commands in either language.
 MenuCommand TrayMenuCommand(std::uint32_t commandId);
 
 enum class SysCommandAction : std::uint8_t { kAboutBox, kMinimize, kDefault };
 // The system menu's command, its low four bits ignored.
 SysCommandAction OnSysCommand(std::uintptr_t command);
+
+// The tray menu's "Start with Windows" item in the language (English 1).
+std::uint32_t StartWithWindowsCommandId(std::int32_t uiLanguage);
 
 // The tip of the tray icon when it is added.
 TextView TrayTip(std::int32_t uiLanguage);

@@ -31,7 +31,13 @@ TEST(TrayMenu, CommandsOfBothLanguages) {
   EXPECT_EQ(TrayMenuCommand(32837), MenuCommand::kShowWindow);
   EXPECT_EQ(TrayMenuCommand(32800), MenuCommand::kExitDriver);
   EXPECT_EQ(TrayMenuCommand(32838), MenuCommand::kExitDriver);
+  EXPECT_EQ(TrayMenuCommand(32839), MenuCommand::kStartWithWindows);
+  EXPECT_EQ(TrayMenuCommand(32840), MenuCommand::kStartWithWindows);
   EXPECT_EQ(TrayMenuCommand(32802), MenuCommand::kNone);
+  // The item the menu checks is the one of its language.
+  EXPECT_EQ(TrayMenuCommand(StartWithWindowsCommandId(1)), MenuCommand::kStartWithWindows);
+  EXPECT_EQ(StartWithWindowsCommandId(1), 32839u);
+  EXPECT_EQ(StartWithWindowsCommandId(0), 32840u);
 }
 
 TEST(SystemMenu, AboutAndMinimizeIgnoreTheLowBits) {

@@ -56,6 +56,21 @@ TEST(MenuItemPlan, ItemsTooLowForAGradientGetOnlyTheOutline) {
   }
 }
 
+TEST(MenuItemPlan, CheckedItemGetsAMarkInTheMarginAfterEverythingElse) {
+  for (bool highlighted : {false, true}) {
+    SCOPED_TRACE(highlighted);
+    const PixelRect item{3, 40, 120, 60};
+    std::vector<MenuDrawStep> steps = PlanMenuItem(item, highlighted, true);
+    ASSERT_FALSE(steps.empty());
+    const MenuDrawStep mark = steps.back();
+    steps.pop_back();
+    EXPECT_EQ(steps, PlanMenuItem(item, highlighted));
+    EXPECT_EQ(mark, (MenuDrawStep{Kind::Check, PixelRect{4, 46, 12, 53}, 0xFFFFFF}));
+    // The mark stays left of the caption.
+    EXPECT_LE(mark.rect.right, item.left + kMenuTextIndent);
+  }
+}
+
 TEST(MenuGradient, GreenStepIsTruncatedAndNeverReachesTheTarget) {
   struct Case {
     int rows;

@@ -30,7 +30,7 @@ MenuColour MenuGradientColour(int k, int rows) {
          (static_cast<MenuColour>(blue) << 16);
 }
 
-std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted) {
+std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted, bool checked) {
   using Kind = MenuDrawStep::Kind;
   std::vector<MenuDrawStep> steps;
   if (!highlighted) {
@@ -48,6 +48,12 @@ std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted) 
   steps.push_back({Kind::Text, PixelRect{item.left + kMenuTextIndent, item.top, item.right,
                                          item.bottom},
                    kMenuTextColour});
+  if (checked) {
+    // An 8 by 7 mark centred in the margin's height, a pixel from the edge.
+    const int top = item.top + (item.Height() - 7) / 2;
+    steps.push_back({Kind::Check, PixelRect{item.left + 1, top, item.left + 9, top + 7},
+                     kMenuTextColour});
+  }
   return steps;
 }
 

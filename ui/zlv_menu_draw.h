@@ -33,6 +33,9 @@ struct MenuDrawStep {
     Line,     // a 1-pixel line in colour from (rect.left, rect.top) up to rect.right
     Text,     // the caption in colour, transparent background, one line,
               // vertically centred in rect
+    Check,    // a check mark in colour, two pixels thick: from the left edge
+              // at half height down to the bottom a third of the way across,
+              // then up to the top right corner of rect
   };
   Kind kind = Kind::Fill;
   PixelRect rect;
@@ -45,8 +48,10 @@ struct MenuDrawStep {
 // modulo 256; the last row therefore falls short of the target colour.
 MenuColour MenuGradientColour(int k, int rows);
 
-// The drawing steps for one item in its rectangle.
-std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted);
+// The drawing steps for one item in its rectangle. A checked item gets a
+// check mark in the margin left of its caption, drawn last.
+std::vector<MenuDrawStep> PlanMenuItem(const PixelRect& item, bool highlighted,
+                                       bool checked = false);
 
 struct MenuItemSize {
   int width = 0;

@@ -138,11 +138,12 @@ void CZlvMenu::DrawItem(DRAWITEMSTRUCT& drawItem) {
   HDC dc = drawItem.hDC;
   const RECT& r = drawItem.rcItem;
   const bool highlighted = (drawItem.itemState & ODS_SELECTED) != 0;
+  const bool checked = (drawItem.itemState & ODS_CHECKED) != 0;
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = GetTextColor(dc);
   const std::wstring text = ToWide(entry->text);
   for (const MenuDrawStep& step :
-       ui::PlanMenuItem(PixelRect{r.left, r.top, r.right, r.bottom}, highlighted)) {
+       ui::PlanMenuItem(PixelRect{r.left, r.top, r.right, r.bottom}, highlighted, checked)) {
     const RECT rect = ToRect(step.rect);
     switch (step.kind) {
       case MenuDrawStep::Kind::Fill:
@@ -158,6 +159,17 @@ void CZlvMenu::DrawItem(DRAWITEMSTRUCT& drawItem) {
         MoveToEx(dc, rect.left, rect.top, &oldPosition);
         LineTo(dc, rect.right, rect.top);
         MoveToEx(dc, oldPosition.x, oldPosition.y, nullptr);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+        break;
+      }
+      case MenuDrawStep::Kind::Check: {
+        HPEN pen = CreatePen(PS_SOLID, 2, step.colour);
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        const POINT mark[3] = {{rect.left, rect.top + (rect.bottom - rect.top) / 2},
+                               {rect.left + (rect.right - rect.left) / 3, rect.bottom - 1},
+                               {rect.right - 1, rect.top}};
+        Polyline(dc, mark, 3);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
         break;

@@ -66,6 +66,7 @@ class ScriptedMainDialog : public CZLV_GMouseDlg {
   std::vector<UINT> dispatched_keys;
   int draw_items = 0;
   int measure_items = 0;
+  int checked_draws = 0;  // menu items drawn with a check mark
   bool probe_seen = false;
   bool visible_at_probe = false;
   std::function<void(ScriptedMainDialog&)> on_probe;
@@ -73,7 +74,10 @@ class ScriptedMainDialog : public CZLV_GMouseDlg {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     if (message >= WM_KEYFIRST && message <= WM_KEYLAST) dispatched_keys.push_back(message);
-    if (message == WM_DRAWITEM && wParam == 0) ++draw_items;
+    if (message == WM_DRAWITEM && wParam == 0) {
+      ++draw_items;
+      if (reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->itemState & ODS_CHECKED) ++checked_draws;
+    }
     if (message == WM_MEASUREITEM && wParam == 0) ++measure_items;
     if (message == kProbe) {
       probe_seen = true;
@@ -151,6 +155,7 @@ class MainDialogTest : public ProgramResources {
     composition.messages = &messages_;
     composition.system = &system_;
     composition.launcher = &launcher_;
+    composition.startupTask = &startup_;
     return composition;
   }
 
@@ -174,6 +179,7 @@ class MainDialogTest : public ProgramResources {
   RecordingMessages messages_;
   RecordingSystemSettings system_;
   NoLauncher launcher_;
+  testing::FakeStartupTask startup_;
 };
 
 TEST_F(MainDialogTest, StartsUpToTheTrayIconThenExitDriverEnds) {
@@ -281,8 +287,8 @@ TEST_F(MainDialogTest, TitleTrayTipAndTrayMenuFollowTheLanguage) {
     std::vector<std::wstring> items;
   };
   const Case cases[] = {
-      {1, L"Zelvan Gaming Mouse", {L"Menu_Tray", L"Show Window", L"Exit Driver"}},
-      {0, L"泽凡电竞游戏鼠标驱动", {L"托盘菜单", L"显示窗口   ", L"关闭驱动"}},
+      {1, L"Zelvan Gaming Mouse", {L"Menu_Tray", L"Show Window", L"Start with Windows", L"Exit Driver"}},
+      {0, L"泽凡电竞游戏鼠标驱动", {L"托盘菜单", L"显示窗口   ", L"随Windows启动", L"关闭驱动"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language);
@@ -554,11 +560,16 @@ TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
   };
   const Choice choices[] = {
       {"Show Window", {VK_DOWN, VK_RETURN}},
-      {"Exit Driver", {VK_DOWN, VK_DOWN, VK_RETURN}},
+      {"Start with Windows", {VK_DOWN, VK_DOWN, VK_RETURN}},
+      {"Start with Windows again", {VK_DOWN, VK_DOWN, VK_RETURN}},
+      {"Exit Driver", {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}},
   };
   std::size_t choice = 0;
   int drawsWhileOpen = 0, measuresWhileOpen = 0;
   bool shownByMenu = false, hiddenBefore = false;
+  // At each opening: whether "Start with Windows" was checked and drawn so,
+  // and whether the task existed.
+  std::vector<bool> checkedAtOpen, drawnCheckedAtOpen, taskAtOpen;
   std::vector<std::string> failures;
   Run(dialog, [&](ScriptedMainDialog& d) {
     g_main = d.hwnd();
@@ -568,7 +579,7 @@ TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
       hiddenBefore = !IsWindowVisible(g_main);
     } else if (choice == 1) {
       shownByMenu = IsWindowVisible(g_main) && !IsIconic(g_main);
-    } else {
+    } else if (choice == std::size(choices)) {
       failures.push_back("Exit Driver did not end the program");
       ExitDriver(g_main);
       return;
@@ -577,10 +588,15 @@ TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
     int ticks = 0;
     bool pressed = false;
     const Choice& c = choices[choice];
+    taskAtOpen.push_back(startup_.exists);
+    d.checked_draws = 0;
     g_on_timer = [&] {
       if (!pressed && d.draw_items > 0) {
         drawsWhileOpen = d.draw_items;
         measuresWhileOpen = d.measure_items;
+        checkedAtOpen.push_back((GetMenuState(d.trayMenu().Popup(), ID_EN_START_WITH_WINDOWS,
+                                              MF_BYCOMMAND) & MF_CHECKED) != 0);
+        drawnCheckedAtOpen.push_back(d.checked_draws > 0);
         std::vector<INPUT> inputs;
         for (WORD key : c.keys) {
           INPUT in{};
@@ -608,15 +624,52 @@ TEST_F(MainDialogTest, TrayMenuIsOwnerDrawnAndItsCommandsWork) {
     Post(g_main, kProbe);
   });
   EXPECT_THAT(failures, ::testing::IsEmpty());
-  EXPECT_GE(measuresWhileOpen, 2);
-  EXPECT_GE(drawsWhileOpen, 2);
+  EXPECT_GE(measuresWhileOpen, 3);
+  EXPECT_GE(drawsWhileOpen, 3);
   EXPECT_TRUE(hiddenBefore);
   EXPECT_TRUE(shownByMenu);
+  // The item follows the task: registered by the first choice, removed by the second.
+  EXPECT_THAT(taskAtOpen, ElementsAre(false, false, true, false));
+  EXPECT_EQ(checkedAtOpen, taskAtOpen);
+  EXPECT_EQ(drawnCheckedAtOpen, taskAtOpen);
+  EXPECT_EQ(startup_.enables, 1);
+  EXPECT_EQ(startup_.disables, 1);
   // Exit Driver from the menu: icon gone, exit report, pointer speed 10.
   EXPECT_EQ(dialog.hwnd(), nullptr);
   EXPECT_FALSE(dialog.trayIcon().Shown());
   EXPECT_EQ(LastCommand(), 0x20);
   EXPECT_EQ(system_.pointer_speed, 10);
+  EXPECT_THAT(messages_.shown, ::testing::IsEmpty());
+}
+
+TEST_F(MainDialogTest, StartWithWindowsThatFailsSaysSoInTheLanguage) {
+  struct Case {
+    int language;
+    WORD command;
+    const char16_t* message;
+  };
+  const Case cases[] = {
+      {1, ID_EN_START_WITH_WINDOWS, u"The start with Windows could not be changed."},
+      {0, ID_CN_START_WITH_WINDOWS, u"无法更改随Windows启动设置。"},
+  };
+  startup_.fail = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    SetLanguage(c.language);
+    messages_.shown.clear();
+    ScriptedMainDialog dialog(ExeDir(), Composition());
+    int probes = 0;
+    Run(dialog, [&](ScriptedMainDialog& d) {
+      if (++probes == 1) {
+        Command(d.hwnd(), c.command);
+        Post(d.hwnd(), kProbe);
+        return;
+      }
+      ExitDriver(d.hwnd());
+    });
+    EXPECT_THAT(messages_.shown, ElementsAre(Text(c.message)));
+    EXPECT_FALSE(startup_.exists);
+  }
 }
 
 TEST_F(MainDialogTest, WindowShapeIsTheMaskRule) {

@@ -13,6 +13,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/win32/program_image_win32.h"
+#include "zlv_version.h"
 
 namespace zlv {
 namespace {
@@ -265,9 +266,11 @@ TEST(ProgramMenusTest, ContextMenuChinese) {
 TEST(ProgramMenusTest, TrayMenus) {
   EXPECT_THAT(MenuItems(IDR_TRAY_MENU_EN),
               ::testing::ElementsAre(L"Menu_Tray=-1", L"Menu_Tray>Show Window=32801",
+                                     L"Menu_Tray>Start with Windows=32839",
                                      L"Menu_Tray>Exit Driver=32800"));
   EXPECT_THAT(MenuItems(IDR_TRAY_MENU_CN),
               ::testing::ElementsAre(L"托盘菜单=-1", L"托盘菜单>显示窗口   =32837",
+                                     L"托盘菜单>随Windows启动=32840",
                                      L"托盘菜单>关闭驱动=32838"));
 }
 
@@ -299,37 +302,64 @@ TEST(ProgramResourcesTest, AboutItemString) {
   EXPECT_STREQ(text, L"&About ZLV_GMouse...");
 }
 
-TEST(ProgramResourcesTest, VersionRecord) {
-  const std::wstring path = ProgramPath();
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  ASSERT_GT(size, 0u);
-  std::vector<BYTE> data(size);
-  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+// Both shipped executables carry the project version, in numbers and as text.
+TEST(ProgramResourcesTest, VersionRecords) {
+  struct Case {
+    const wchar_t* exe;
+    const wchar_t* description;
+  };
+  const Case cases[] = {
+      {L"ZLV_GMouse.exe", L"泽凡电竞游戏鼠标驱动"},
+      {L"zlvctl.exe", L"Zelvan Gaming Mouse command-line tool"},
+  };
+  const std::wstring version = std::to_wstring(ZLV_VERSION_MAJOR) + L"." +
+                               std::to_wstring(ZLV_VERSION_MINOR) + L"." +
+                               std::to_wstring(ZLV_VERSION_PATCH);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.exe, c.exe + wcslen(c.exe)));
+    const std::wstring path = ProgramPath(c.exe);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
 
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const DWORD ms = (ZLV_VERSION_MAJOR << 16) | ZLV_VERSION_MINOR;
+    const DWORD ls = ZLV_VERSION_PATCH << 16;
+    EXPECT_EQ(fixed->dwFileVersionMS, ms);
+    EXPECT_EQ(fixed->dwFileVersionLS, ls);
+    EXPECT_EQ(fixed->dwProductVersionMS, ms);
+    EXPECT_EQ(fixed->dwProductVersionLS, ls);
 
-  WORD* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
-                             reinterpret_cast<void**>(&translation), &length));
-  ASSERT_GE(length, 4u);
-  EXPECT_EQ(translation[0], 0x0409);  // U.S. English
-  EXPECT_EQ(translation[1], 1252);
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(translation[0], 0x0409);  // U.S. English
+    EXPECT_EQ(translation[1], 1252);
 
-  wchar_t* description = nullptr;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904e4\\FileDescription",
-                             reinterpret_cast<void**>(&description), &length));
-  EXPECT_STREQ(description, L"泽凡电竞游戏鼠标驱动");
-  wchar_t* fileVersion = nullptr;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904e4\\FileVersion",
-                             reinterpret_cast<void**>(&fileVersion), &length));
-  EXPECT_STREQ(fileVersion, L"1.0.0.1");
+    const std::wstring exe = c.exe;
+    const std::pair<const wchar_t*, std::wstring> values[] = {
+        {L"CompanyName", L"Zelvan"},
+        {L"FileDescription", c.description},
+        {L"FileVersion", version},
+        {L"InternalName", exe},
+        {L"OriginalFilename", exe},
+        {L"ProductName", L"ZLV_GMouse"},
+        {L"ProductVersion", version},
+    };
+    for (const auto& [name, expected] : values) {
+      wchar_t* text = nullptr;
+      const std::wstring key = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;
+      EXPECT_TRUE(VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length))
+          << std::string(name, name + wcslen(name));
+      EXPECT_EQ(text != nullptr ? std::wstring(text) : std::wstring(), expected)
+          << std::string(name, name + wcslen(name));
+    }
+  }
 }
 
 TEST(ProgramResourcesTest, Manifest) {
