@@ -10,6 +10,8 @@ ZLV_PKGS_FUZZ=(clang libclang-rt-14-dev)
 ZLV_PKGS_BENCH=(libbenchmark-dev)
 ZLV_PKGS_WINDOWS=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
                   wine wine64 xvfb fonts-wqy-zenhei)
+# The release and its check under Wine (scripts/package, scripts/package-check).
+ZLV_PKGS_PACKAGE=(nsis xdotool python3 binutils)
 
 zlv_log() { printf '==> %s\n' "$*"; }
 
