@@ -149,9 +149,11 @@ HWND Dialog::CreateHidden(HWND owner) {
   HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   const DWORD size = found != nullptr ? SizeofResource(module, found) : 0;
-  if (bytes == nullptr || size < sizeof(DLGTEMPLATE)) return nullptr;
+  // A template is a few hundred bytes; the bound keeps the copy's size from
+  // wrapping around on a 32-bit build.
+  if (bytes == nullptr || size < sizeof(DLGTEMPLATE) || size > 0x100000) return nullptr;
   // A copy in DWORDs keeps the alignment the template needs.
-  std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+  std::vector<DWORD> copy(size / sizeof(DWORD) + 1, 0);
   memcpy(copy.data(), bytes, size);
   // An extended template (version 1, signature 0xFFFF) keeps its style after
   // the help id and the extended style; the classic one starts with it.
