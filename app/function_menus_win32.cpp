@@ -224,9 +224,14 @@ class CSubMenuDlg final : public MenuWindow {
 // The question before the last primary-click button is remapped.
 class WarningDlg final : public win::Dialog {
  public:
-  WarningDlg(const FunctionMenuContext& context, POINT corner)
-      : Dialog(IDD_WARNING), context_(context), corner_(corner) {
-    if (context.warning != nullptr) layout_ = *context.warning;
+  WarningDlg(const FunctionMenuContext& context, POINT corner, const ui::WarningLayout* layout = nullptr,
+             bool question = false)
+      : Dialog(IDD_WARNING), context_(context), corner_(corner), question_(question) {
+    if (layout != nullptr) {
+      layout_ = *layout;
+    } else if (context.warning != nullptr) {
+      layout_ = *context.warning;
+    }
   }
 
  protected:
@@ -253,6 +258,11 @@ class WarningDlg final : public win::Dialog {
     }
     // Wholly inside the work area of its monitor, so both buttons can be
     // reached (the main window may have been dragged low).
+    if (question_) {
+      RECT owner{};
+      GetWindowRect(GetWindow(hwnd(), GW_OWNER) != nullptr ? GetWindow(hwnd(), GW_OWNER) : GetDesktopWindow(), &owner);
+      corner_ = POINT{(owner.left + owner.right - size_.cx) / 2, (owner.top + owner.bottom - size_.cy) / 2};
+    }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     ui::PixelPoint at{corner_.x, corner_.y};
@@ -265,9 +275,10 @@ class WarningDlg final : public win::Dialog {
   }
 
   // Escape and a close request answer as the second button; Enter chooses
-  // nothing (going on is never taken by default).
+  // nothing in the warning (going on is never taken by default) and answers
+  // a question no.
   bool OnCommand(WORD id, WORD, HWND) override {
-    if (id == IDCANCEL) EndDialog(ui::kWarningCancel);
+    if (id == IDCANCEL || (question_ && id == IDOK)) EndDialog(ui::kWarningCancel);
     return id == IDOK || id == IDCANCEL;
   }
 
@@ -307,6 +318,8 @@ class WarningDlg final : public win::Dialog {
  private:
   const FunctionMenuContext& context_;
   POINT corner_;
+  // A question centred over its owner, answered no by Enter as well.
+  bool question_ = false;
   ui::WarningLayout layout_{};
   win::FaceSet faces_;
   std::optional<win::SkinFonts> fonts_;
@@ -316,6 +329,11 @@ class WarningDlg final : public win::Dialog {
 };
 
 }  // namespace
+
+bool AskInWarningStyle(const FunctionMenuContext& context, const ui::WarningLayout& layout, HWND owner) {
+  WarningDlg dialog(context, POINT{0, 0}, &layout, true);
+  return dialog.DoModal(owner) == ui::kWarningGoOn;
+}
 
 WarningResult RunWarningDialog(const FunctionMenuContext& context, POINT corner, HWND owner) {
   WarningDlg dialog(context, corner);

@@ -32,6 +32,11 @@ struct FunctionMenuContext {
 // Result of the warning dialog.
 enum class WarningResult { kGoOn = 1, kCancel = 2, kClosed = 0 };
 
+// Runs the warning dialog's pictures with `layout` (its places and captions)
+// as a question centred over `owner`: true when its first button answers it;
+// Escape, Enter and a close request answer no.
+bool AskInWarningStyle(const FunctionMenuContext& context, const ui::WarningLayout& layout, HWND owner);
+
 // Runs the warning dialog (template 105) modally at `corner` (screen
 // coordinates), kept inside the work area of its monitor; a release over one
 // of its two buttons ends it, and Escape or a close request answer as the

@@ -25,12 +25,15 @@
 #include "macro/program_launcher_win32.h"
 #include "macro/timer_resolution_win32.h"
 #include "resources/resource_ids.h"
+#include "ui/function_menu.h"
 
 namespace zlv {
 
 namespace {
 // The timer that puts the keyboard hook in place again while recording.
 constexpr UINT_PTR kRehookTimer = 0x5A4C;
+// The timer that takes a status message off the status line.
+constexpr UINT_PTR kStatusTimer = 0x5A4D;
 
 constexpr int kFirstButtonField = 25;  // main entries 25..30: the buttons' function fields
 
@@ -139,9 +142,9 @@ bool CZLV_GMouseDlg::OnInitDialog() {
   menus.choiceMade = [this] { Invalidate(); };
   function_menus_ = std::make_unique<FunctionMenus>(std::move(menus));
   black_brush_ = CreateSolidBrush(RGB(0, 0, 0));
-  if (core_->Initialise(*this) && composition_.onMainWindowReady) {
-    composition_.onMainWindowReady(hwnd());
-  }
+  const bool running = core_->Initialise(*this);
+  baseline_ = core_->settings.profile;
+  if (running && composition_.onMainWindowReady) composition_.onMainWindowReady(hwnd());
   return true;
 }
 
@@ -399,6 +402,12 @@ ui::PaintState CZLV_GMouseDlg::SnapshotPaintState() const {
   state.upLines = core_->macroState.up_lines;
   state.dpiStageCodes = core_->protocol.DpiStageCodes();
   state.appliedLedMode = core_->protocol.AppliedLedMode();
+  state.unapplied = Unapplied();
+  if (const std::optional<ui::StatusMessage> line = status_.At(core_->platform.clock.Now(), state.unapplied, state.english)) {
+    state.statusText = line->text;
+    state.statusFailure = line->failure;
+    state.statusIsNote = !line->failure && line->text == ui::UnappliedNote(state.english);
+  }
   if (led_preview_) {
     state.ledPreviewColor = led_preview_->Colour();
     state.ledPreviewDark = led_preview_->Dark();
@@ -447,6 +456,29 @@ LRESULT CZLV_GMouseDlg::ColourChildControl(HDC dc, bool enabled) {
   SetTextColor(dc, enabled ? RGB(255, 255, 255) : RGB(128, 128, 128));
   SetBkColor(dc, RGB(0, 0, 0));
   return reinterpret_cast<LRESULT>(black_brush_);
+}
+
+// --- Status line ---
+
+bool CZLV_GMouseDlg::Unapplied() const {
+  return core_ && !(core_->settings.profile == core_->settings.applied);
+}
+
+bool CZLV_GMouseDlg::EditedSinceLoad() const {
+  if (!core_) return false;
+  // The mouse steps its DPI stage and report rate itself: not the user's edits.
+  ProfileSettings loaded = baseline_;
+  loaded.DpiLevel = core_->settings.profile.DpiLevel.load();
+  loaded.ReportRate = core_->settings.profile.ReportRate.load();
+  return !(core_->settings.profile == loaded);
+}
+
+void CZLV_GMouseDlg::Report(ui::StatusEvent event, TextView name, int number) {
+  if (!core_) return;
+  status_.Show(ui::StatusMessageOf(event, UiLanguage() == kUiEnglish, name, number), core_->platform.clock.Now());
+  const auto shown = std::chrono::duration_cast<std::chrono::milliseconds>(ui::StatusLine::kShownFor);
+  SetTimer(hwnd(), kStatusTimer, static_cast<UINT>(shown.count()) + 50, nullptr);
+  InvalidatePage();
 }
 
 // --- Pointer ---
@@ -507,10 +539,13 @@ void CZLV_GMouseDlg::CarryOutPressAction(const ui::PointerAction& action, LPARAM
       // The system moves the window with the pointer until the release.
       PostMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, packedPoint);
       return;
-    case ui::PointerVerb::kSaveProfile:
-      settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+    case ui::PointerVerb::kSaveProfile: {
+      const bool saved = settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+      if (saved) baseline_ = settings.profile;
+      Report(saved ? ui::StatusEvent::kSaved : ui::StatusEvent::kSaveFailed);
       Invalidate();
       return;
+    }
     case ui::PointerVerb::kOpenFunctionMenu:
       OpenFunctionMenu(action.value);
       return;
@@ -524,10 +559,18 @@ void CZLV_GMouseDlg::CarryOutPressAction(const ui::PointerAction& action, LPARAM
       GoToPage(ui::Page::kColor);
       return;
     case ui::PointerVerb::kImportProfile:
-      if (ImportProfile(settings, *file_dialogs_, exe_dir_)) Invalidate();
+      if (ImportProfile(settings, *file_dialogs_, exe_dir_)) {
+        Report(ui::StatusEvent::kProfileImported);
+        Invalidate();
+      }
       return;
     case ui::PointerVerb::kExportProfile:
-      if (ExportProfile(settings, *file_dialogs_, exe_dir_)) Invalidate();
+      if (const ExchangeResult exported = ExportProfile(settings, *file_dialogs_, exe_dir_)) {
+        Report(exported.outcome == ExchangeResult::Outcome::kDone ? ui::StatusEvent::kProfileExported
+                                                                  : ui::StatusEvent::kProfileExportFailed,
+               exported.path);
+        Invalidate();
+      }
       return;
     default:
       CarryOutMacroAction(action);
@@ -538,21 +581,34 @@ void CZLV_GMouseDlg::CarryOutPressAction(const ui::PointerAction& action, LPARAM
 void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM packedPoint) {
   SettingsModel& settings = core_->settings;
   switch (action.verb) {
-    case ui::PointerVerb::kDropEditsAndHide:
+    case ui::PointerVerb::kDropEditsAndHide: {
       hovers_.main = ui::kNoEntry;
+      const bool dropped = Unapplied();
       settings.SaveDpiLevel(settings.ConfigPath, kAppliedSnapshot);
       settings.LoadProfile(settings.ConfigPath, kAppliedSnapshot, false);
+      baseline_ = settings.profile;
+      if (dropped) Report(ui::StatusEvent::kUnappliedDropped, {}, settings.CurrentProfile);
       HideToTray();
       Invalidate();
       return;
-    case ui::PointerVerb::kApply:
-      PushAllSettings(settings, core_->protocol, core_->platform.system, [this] { Invalidate(); });
+    }
+    case ui::PointerVerb::kApply: {
+      const bool saved =
+          PushAllSettings(settings, core_->protocol, core_->platform.system, [this] { Invalidate(); });
+      baseline_ = settings.profile;
+      Report(saved ? ui::StatusEvent::kApplied : ui::StatusEvent::kAppliedNotSaved);
       return;
-    case ui::PointerVerb::kChooseProfile:
+    }
+    case ui::PointerVerb::kChooseProfile: {
+      const std::int32_t left = settings.CurrentProfile;
+      const bool dropped = EditedSinceLoad();
       settings.CurrentProfile = action.value;
       settings.LoadProfile(settings.ConfigPath, action.value, false);
+      baseline_ = settings.profile;
+      if (dropped) Report(ui::StatusEvent::kUnappliedDropped, {}, left);
       Invalidate();
       return;
+    }
     case ui::PointerVerb::kMinimise:
       hovers_.main = ui::kNoEntry;
       PostMessageW(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, packedPoint);
@@ -562,6 +618,9 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
       HideToTray();
       return;
     case ui::PointerVerb::kRestoreDefaults: {
+      // One misclick must not wipe five profiles and the user's macros: the
+      // program asks first, and No is the answer taken by default.
+      if (!AskToRestoreDefaults()) return;
       EndWorkOnTheMacros();
       RestoreDefaultsContext context{settings,
                                      core_->protocol,
@@ -578,7 +637,9 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
           InvalidatePage();
         };
       }
-      RestoreDefaults(context);
+      const bool saved = RestoreDefaults(context);
+      baseline_ = settings.profile;
+      Report(saved ? ui::StatusEvent::kDefaultsRestored : ui::StatusEvent::kDefaultsNotSaved);
       return;
     }
     case ui::PointerVerb::kOpenWebPage:
@@ -593,6 +654,17 @@ void CZLV_GMouseDlg::CarryOutRelease(const ui::PointerAction& action, LPARAM pac
     default:
       return;
   }
+}
+
+bool CZLV_GMouseDlg::AskToRestoreDefaults() {
+  FunctionMenuContext context;
+  context.exeDir = exe_dir_;
+  const bool english = UiLanguage() == kUiEnglish;
+  context.english = [english] { return english; };
+  const ui::WarningLayout question = ui::DefaultsQuestion(core_->warning, english);
+  // The entry is not left drawn pressed behind the question.
+  button_held_ = false;
+  return AskInWarningStyle(context, question, hwnd());
 }
 
 void CZLV_GMouseDlg::OpenFunctionMenu(int button) {
@@ -725,14 +797,21 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
   switch (action.verb) {
     case ui::PointerVerb::kImportMacros:
       EndWorkOnTheMacros();
-      if (ImportMacros(core_->ini, core_->platform.messages, core_->macros, core_->macroState,
-                       *file_dialogs_, exe_dir_, UiLanguage())) {
+      if (const ExchangeResult imported = ImportMacros(core_->ini, core_->platform.messages, core_->macros,
+                                                       core_->macroState, *file_dialogs_, exe_dir_,
+                                                       UiLanguage())) {
         RebuildMacroList();
-        InvalidatePage();
+        Report(imported.outcome == ExchangeResult::Outcome::kDone ? ui::StatusEvent::kMacrosImported
+                                                                  : ui::StatusEvent::kMacroImportFailed,
+               imported.path);
       }
       return;
     case ui::PointerVerb::kExportMacros:
-      ExportMacros(core_->ini, core_->macros, *file_dialogs_, exe_dir_);
+      if (const ExchangeResult exported = ExportMacros(core_->ini, core_->macros, *file_dialogs_, exe_dir_)) {
+        Report(exported.outcome == ExchangeResult::Outcome::kDone ? ui::StatusEvent::kMacrosExported
+                                                                  : ui::StatusEvent::kMacroExportFailed,
+               exported.path);
+      }
       return;
     case ui::PointerVerb::kAddMacro: {
       // The focus moves first: a delay being edited is kept in the macro it
@@ -758,10 +837,17 @@ void CZLV_GMouseDlg::CarryOutMacroAction(const ui::PointerAction& action) {
       InvalidatePage();  // the record control's caption
       return;
     }
-    case ui::PointerVerb::kApplyRepeatCount:
-      editor_->ApplyRepeatCount(FromWide(repeat_edit_.GetText()), core_->ini, core_->MacroFilePath);
+    case ui::PointerVerb::kApplyRepeatCount: {
+      const int current = core_->macroState.current_macro;
+      const bool hasMacro = current >= 0 && current < core_->macros.user.count;
+      const bool written =
+          editor_->ApplyRepeatCount(FromWide(repeat_edit_.GetText()), core_->ini, core_->MacroFilePath);
       ShowMacroModels();
+      if (hasMacro) {
+        Report(written ? ui::StatusEvent::kMacrosSaved : ui::StatusEvent::kMacrosNotSaved, core_->MacroFilePath);
+      }
       return;
+    }
     case ui::PointerVerb::kToggleRepeatMode:
       editor_->ToggleRepeatMode();
       ShowMacroModels();
@@ -978,6 +1064,12 @@ bool CZLV_GMouseDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_TIMER:
       if (wParam == Win32TrayShell::kRetryTimer) {
         tray_.OnRetryTimer();
+        result = 0;
+        return true;
+      }
+      if (wParam == kStatusTimer) {
+        KillTimer(hwnd(), kStatusTimer);
+        InvalidatePage();
         result = 0;
         return true;
       }

@@ -34,6 +34,7 @@
 #include "ui/main_paint.h"
 #include "ui/main_pointer.h"
 #include "ui/picture_win32.h"
+#include "ui/status_line.h"
 #include "wingui/editable_list_box_win32.h"
 #include "wingui/skin_painter_win32.h"
 
@@ -120,6 +121,8 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   HWND AdvancedControl(UINT id) const;
   // What the next paint draws, copied on the window thread.
   ui::PaintState SnapshotPaintState() const;
+  // The profile shown is not what the mouse was last sent.
+  bool Unapplied() const;
 
   // --- MainWindowHost ---
   // A separator and "&About ZLV_GMouse..." (id 0x10) at the end of the system menu.
@@ -193,12 +196,19 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   void SetControlFont();
   std::vector<Text> UserMacroNames() const;
   void OpenFunctionMenu(int button);
+  // The question before Defaults, in the warning's style; true for yes.
+  bool AskToRestoreDefaults();
   // Whole window, or the repaint region on the advanced page.
   void InvalidatePage();
   const win::FaceSet& FacesOf(ui::Page page);
   // White on black, or grey on black for a disabled control.
   LRESULT ColourChildControl(HDC dc, bool enabled);
   void StopLedPreview();
+  // The shown profile differs from what its section held when it was loaded,
+  // saved or applied (the stage and rate the mouse steps itself aside).
+  bool EditedSinceLoad() const;
+  // Puts the message of `event` on the status line for a few seconds.
+  void Report(ui::StatusEvent event, TextView name = {}, int number = 0);
 
   Text exe_dir_;
   AppComposition composition_;
@@ -222,6 +232,9 @@ class CZLV_GMouseDlg : public win::Dialog, public MainWindowHost {
   std::unique_ptr<win::SkinFonts> fonts_;
   bool fonts_english_ = true;
   std::atomic<ui::Page> page_{ui::Page::kMain};  // read by the LED preview
+  ui::StatusLine status_;
+  // The profile as it was last loaded, saved or applied.
+  ProfileSettings baseline_;
   ui::Hovers hovers_;
   bool button_held_ = false;
   std::unique_ptr<ui::LedPreview> led_preview_;

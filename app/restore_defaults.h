@@ -32,7 +32,8 @@ struct RestoreDefaultsContext {
 // Profiles 1..5 from the built-in table and the reset sections, the current
 // profile loaded again, the default macros of the language loaded and saved as
 // the language's macro file, then every setting pushed to the mouse (which
-// also saves the applied snapshot and the current profile).
-void RestoreDefaults(RestoreDefaultsContext& context);
+// also saves the applied snapshot and the current profile). Returns whether
+// every file took its writes (the mouse is pushed either way).
+bool RestoreDefaults(RestoreDefaultsContext& context);
 
 }  // namespace zlv

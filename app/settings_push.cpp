@@ -4,12 +4,13 @@ namespace zlv {
 
 namespace {
 
-void PushOnce(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
+bool PushOnce(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
               const std::function<void()>& invalidateWindow) {
   ProfileSettings& profile = settings.profile;
   MakeSendable(profile);
-  settings.SaveCurrentProfileNumber();
-  settings.SaveProfile(settings.ConfigPath, kAppliedSnapshot);
+  settings.applied = profile;
+  bool saved = settings.SaveCurrentProfileNumber();
+  saved = settings.SaveProfile(settings.ConfigPath, kAppliedSnapshot) && saved;
 
   const SettingsReports encoded = EncodeSettings(profile);
   protocol.TakeOverSettings(encoded);
@@ -20,7 +21,7 @@ void PushOnce(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& 
   if (system.WheelScrollLines()) system.SetWheelScrollLines(WindowsWheelLines(profile.WheelLines));
 
   protocol.Send(encoded.reports[kFireTimeReport]);
-  settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile);
+  return settings.SaveProfile(settings.ConfigPath, settings.CurrentProfile) && saved;
 }
 
 // Pushes run on the window thread only. Setting the Windows values
@@ -32,18 +33,21 @@ thread_local bool t_push_again = false;
 
 }  // namespace
 
-void PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
+bool PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
                      const std::function<void()>& invalidateWindow) {
   if (t_pushing) {
+    // The push under way runs again and reports its writes.
     t_push_again = true;
-    return;
+    return true;
   }
   t_pushing = true;
+  bool saved = true;
   do {
     t_push_again = false;
-    PushOnce(settings, protocol, system, invalidateWindow);
+    saved = PushOnce(settings, protocol, system, invalidateWindow) && saved;
   } while (t_push_again);
   t_pushing = false;
+  return saved;
 }
 
 }  // namespace zlv

@@ -15,10 +15,12 @@ namespace zlv {
 // shown and saved agree), writes [Init] CurConfig and the applied snapshot
 // [Config6], sends the button, wheel, DPI and LED reports, repaints, sets the
 // Windows pointer speed and wheel lines (when they can be read), sends the
-// fire time and saves the current profile. Write failures are ignored. A push
-// asked for while one is under way (a power event taken while the Windows
-// settings change is broadcast) runs once, right after it.
-void PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
+// fire time and saves the current profile. What was sent becomes
+// `settings.applied`. Returns whether config.ini took every write (the
+// reports are sent either way). A push asked for while one is under way (a
+// power event taken while the Windows settings change is broadcast) runs
+// once, right after it.
+bool PushAllSettings(SettingsModel& settings, MouseProtocol& protocol, SystemSettings& system,
                      const std::function<void()>& invalidateWindow);
 
 }  // namespace zlv

@@ -73,6 +73,7 @@ void MacroPlayer::FollowDpiStage(std::uint8_t stage) {
   if (stage > kHighestDpiStage) return;
   SettingsModel& settings = links_.settings;
   settings.profile.DpiLevel = stage;
+  settings.applied.DpiLevel = stage;  // the mouse is there already
   Repaint();
   settings.SaveDpiLevel(settings.ConfigPath, settings.CurrentProfile);
 }
@@ -81,6 +82,7 @@ void MacroPlayer::FollowReportRate() {
   SettingsModel& settings = links_.settings;
   const std::uint8_t rate = settings.profile.ReportRate;
   settings.profile.ReportRate = static_cast<std::uint8_t>(rate == kHighestReportRate ? 0 : rate + 1);
+  settings.applied.ReportRate = settings.profile.ReportRate.load();
   Repaint();
   settings.SaveUsbSpeed(settings.ConfigPath, settings.CurrentProfile);
 }

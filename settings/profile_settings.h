@@ -101,6 +101,10 @@ class SettingsModel {
   explicit SettingsModel(IniStore& ini) : ini_(ini) {}
 
   ProfileSettings profile;
+  // What the mouse was last sent (set by every push); the stage and the
+  // report rate the mouse steps itself are followed here too. The window
+  // compares it with `profile` to show unapplied changes.
+  ProfileSettings applied;
   Relaxed<std::int32_t> CurrentProfile;
   Relaxed<std::int32_t> UiLanguage;  // 1 English, 0 Chinese
   Text ConfigPath;

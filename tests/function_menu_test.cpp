@@ -126,7 +126,7 @@ TEST(WarningDialog, FirstButtonWinsAndOnlyButtonsAreHovered) {
   ASSERT_EQ(steps.size(), 4u);
   EXPECT_EQ(steps[0].face, Face::kOver);
   EXPECT_EQ(steps[0].rect, (PixelRect{40, 10, 90, 30}));
-  for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(steps[i].colour, kPaintRed);
+  for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(steps[i].colour, kPaintWarningText);
   EXPECT_EQ(PlanWarning(layout, kNoRow).size(), 3u);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -129,7 +130,7 @@ TEST_F(MainPaintTest, OnlyEnabledStageSwitchesAreDownAndTheirCaptionsRed) {
     const PaintStep* caption = TextOn(steps, Main(50 + s));
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(caption->font, PaintFont::kSmall);
-    EXPECT_EQ(caption->colour, s == 2 ? kPaintRed : kPaintGrey);
+    EXPECT_EQ(caption->colour, s == 2 ? kPaintStageOn : kPaintStageOff);
   }
 }
 
@@ -329,6 +330,40 @@ TEST_F(MainPaintTest, AnEntryWithNeitherRectangleNorCaptionPaintsNothing) {
   EXPECT_TRUE(std::none_of(steps.begin(), steps.end(), [](const PaintStep& step) {
     return step.kind == Kind::kText && step.text.empty();
   }));
+}
+
+// WCAG contrast of two colours given as 0x00BBGGRR.
+double Contrast(PaintColour a, PaintColour b) {
+  const auto luminance = [](PaintColour c) {
+    const auto channel = [](unsigned v) {
+      const double x = v / 255.0;
+      return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c & 0xFF) + 0.7152 * channel((c >> 8) & 0xFF) + 0.0722 * channel((c >> 16) & 0xFF);
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The captions the program colours itself stay readable on the skin's
+// grounds: the DPI panel, and the warning's buttons at the light top of
+// their gradient, plain and highlighted (tools/skingen's palette).
+TEST(CaptionColours, ReachFourAndAHalfToOneOnTheirGrounds) {
+  constexpr PaintColour kPanel = 0x201A17;       // 23, 26, 32
+  constexpr PaintColour kButtonTop = 0x423732;   // 50, 55, 66
+  constexpr PaintColour kOverTop = 0x56463E;     // 62, 70, 86
+  struct Case {
+    const char* what;
+    PaintColour text, ground;
+  };
+  const Case cases[] = {
+      {"enabled stage", kPaintStageOn, kPanel},      {"disabled stage", kPaintStageOff, kPanel},
+      {"warning on a button", kPaintWarningText, kButtonTop},
+      {"warning on a highlighted button", kPaintWarningText, kOverTop},
+      {"status", kPaintStatus, kPanel},              {"failure", kPaintFailure, kPanel},
+      {"unapplied note", kPaintNote, kPanel},
+  };
+  for (const Case& c : cases) EXPECT_GE(Contrast(c.text, c.ground), 4.5) << c.what;
 }
 
 }  // namespace

@@ -129,8 +129,16 @@ std::vector<PaintStep> PlanWarning(const WarningLayout& layout, int hover) {
   if (hover == kWarningGoOn || hover == kWarningCancel) {
     AddBand(steps, EntryRect(layout[static_cast<std::size_t>(hover - 1)]), Face::kOver);
   }
-  for (const SkinEntry& entry : layout) AddText(steps, EntryRect(entry), entry.caption, kPaintRed);
+  for (const SkinEntry& entry : layout) AddText(steps, EntryRect(entry), entry.caption, kPaintWarningText);
   return steps;
+}
+
+WarningLayout DefaultsQuestion(const WarningLayout& warning, bool english) {
+  WarningLayout question = warning;
+  question[0].caption = english ? u"Yes" : u"是";
+  question[1].caption = english ? u"No" : u"否";
+  question[2].caption = english ? u"Reset all profiles and macros?" : u"全部配置和宏恢复出厂设置？";
+  return question;
 }
 
 PixelPoint KeepInside(PixelPoint corner, int width, int height, const PixelRect& workArea) {

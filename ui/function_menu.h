@@ -98,8 +98,13 @@ int WarningHoverAt(const WarningLayout& layout, PixelPoint point);
 // `corner`: moved, as little as needed, to lie inside `workArea` (its left and
 // top edges win when it is larger than the area).
 PixelPoint KeepInside(PixelPoint corner, int width, int height, const PixelRect& workArea);
+// The question Defaults asks before it replaces every profile and the user's
+// macros, in the warning dialog's pictures and button places: the first
+// button restores, the second (also Escape, Enter and a close request: the
+// answer taken by default) keeps everything.
+WarningLayout DefaultsQuestion(const WarningLayout& warning, bool english);
 // Over the normal face: the highlighted button from the over picture and the
-// three captions in red.
+// three captions in a light red (kPaintWarningText).
 std::vector<PaintStep> PlanWarning(const WarningLayout& layout, int hover);
 
 }  // namespace zlv::ui

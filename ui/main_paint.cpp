@@ -4,6 +4,8 @@
 #include <limits>
 #include <string>
 
+#include "ui/status_line.h"
+
 namespace zlv::ui {
 namespace {
 
@@ -67,6 +69,7 @@ class Planner {
     PageStates();
     Frame();
     Texts();
+    Status();
     return std::move(steps_);
   }
 
@@ -89,6 +92,32 @@ class Planner {
                 PaintFont font = PaintFont::kSkin) {
     const PixelRect rect = EntryRect(entry);
     if (text.empty()) return;
+    PaintStep step;
+    step.kind = PaintStep::Kind::kText;
+    step.rect = rect;
+    step.text = std::move(text);
+    step.font = font;
+    step.colour = colour;
+    step.placement = placement;
+    steps_.push_back(std::move(step));
+  }
+
+  void Status() {
+    if (state_.unapplied && InRange(state_.currentProfile, 1, 5)) {
+      const PixelRect entry = EntryRect(layout_.MainEntries[static_cast<std::size_t>(kFirstProfileEntry + state_.currentProfile - 1)]);
+      if (entry.Width() > kUnappliedMarkerWidth) {
+        AddText(PixelRect{entry.right - kUnappliedMarkerWidth, entry.top, entry.right - 2, entry.bottom},
+                kUnappliedMarker, kPaintNote, TextPlacement::kCentred, PaintFont::kSkin);
+      }
+    }
+    const PixelRect line = StatusLineRect(layout_);
+    if (state_.statusText.empty() || line.Empty()) return;
+    const PaintColour colour = state_.statusFailure ? kPaintFailure
+                               : state_.statusIsNote ? kPaintNote
+                                                     : kPaintStatus;
+    AddText(line, state_.statusText, colour, TextPlacement::kLeftInset, PaintFont::kSkin);
+  }
+  void AddText(const PixelRect& rect, Text text, PaintColour colour, TextPlacement placement, PaintFont font) {
     PaintStep step;
     step.kind = PaintStep::Kind::kText;
     step.rect = rect;
@@ -232,7 +261,7 @@ class Planner {
         const SkinEntry& entry = main[static_cast<std::size_t>(i)];
         if (state_.page == Page::kMain && i >= kFirstStageCaption) {
           const bool enabled = state_.dpiStageEnabled[static_cast<std::size_t>(i - kFirstStageCaption)] == 1;
-          TextStep(entry, entry.caption, enabled ? kPaintRed : kPaintGrey, TextPlacement::kCentred,
+          TextStep(entry, entry.caption, enabled ? kPaintStageOn : kPaintStageOff, TextPlacement::kCentred,
                    PaintFont::kSmall);
         } else {
           TextStep(entry, entry.caption, standard);

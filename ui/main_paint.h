@@ -50,6 +50,21 @@ inline constexpr PaintColour kPaintRed = 0x0000FF;
 inline constexpr PaintColour kPaintYellow = 0x00FFFF;
 inline constexpr PaintColour kPaintWhite = 0xFFFFFF;
 inline constexpr PaintColour kPaintGrey = 0x808080;
+// The DPI stage captions, enabled and disabled, and the warning's captions:
+// red and grey light enough to read on the dark panels and buttons (at least
+// 4.5:1 against the skin's panel and button colours; pure red and mid grey
+// reach about 4.4:1 on the panel and 3:1 on a button).
+inline constexpr PaintColour kPaintStageOn = 0x6060FF;
+inline constexpr PaintColour kPaintStageOff = 0x969696;
+inline constexpr PaintColour kPaintWarningText = 0xA0A0FF;
+// The status line: what was done, what failed, and the unapplied note and
+// marker.
+inline constexpr PaintColour kPaintStatus = 0xE0E0E0;
+inline constexpr PaintColour kPaintFailure = 0x7070FF;
+inline constexpr PaintColour kPaintNote = 0x40C0FF;
+// Drawn at the right end of the shown profile's entry while it is unapplied.
+inline constexpr char16_t kUnappliedMarker[] = u"\u2022";
+inline constexpr int kUnappliedMarkerWidth = 16;
 
 enum class PaintFont : std::uint8_t {
   kSkin,   // 10 points, "Consolas" (English) or "宋体" (Chinese)
@@ -111,6 +126,14 @@ struct PaintState {
   std::uint8_t appliedLedMode = 0;
   int ledPreviewColor = 0;  // 0 blue, 1 pink, 2 red, 3 purple
   bool ledPreviewDark = false;
+
+  // The frame's status line on every page: nothing when empty.
+  Text statusText;
+  bool statusFailure = false;
+  bool statusIsNote = false;  // the text is the unapplied note
+  // The profile shown is not what the mouse was last sent: its entry carries
+  // the marker, and a status line without a message is the unapplied note.
+  bool unapplied = false;
 };
 
 // The state of the settings part of PaintState from a profile.

@@ -322,7 +322,7 @@ TEST_F(MacroEditingTest, CommandsThatReplaceTheMacrosEndADelayEditWithoutStoring
   };
   const Case cases[] = {
       {"delete", 0, [](PointerDialog& d) { return ClickAdvanced(d, 3); }},
-      {"defaults", 4, [](PointerDialog& d) { return ClickMain(d, 16); }},
+      {"defaults", 4, [](PointerDialog& d) { return ClickDefaultsAndAnswer(d, true); }},
       {"language", 3, [](PointerDialog& d) { return ClickMain(d, 17); }},
   };
   for (const Case& c : cases) {
@@ -397,7 +397,7 @@ TEST_F(MacroEditingTest, CommandsThatReplaceTheMacrosStopARecordingFirst) {
   };
   const Case cases[] = {
       {"language", [](PointerDialog& d) { return ClickMain(d, 17); }},
-      {"defaults", [](PointerDialog& d) { return ClickMain(d, 16); }},
+      {"defaults", [](PointerDialog& d) { return ClickDefaultsAndAnswer(d, true); }},
       {"import", [](PointerDialog& d) { return ClickAdvanced(d, 0); }},
   };
   for (const Case& c : cases) {

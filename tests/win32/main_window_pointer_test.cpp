@@ -117,7 +117,7 @@ TEST_F(MainWindowPointerTest, AdvancedSettingsReachMouseAndWindowsOnApplyAndDefa
     wheelBeforeDefaults = profile.WheelStatus;
     mouseWheelBeforeDefaults = mouse_.State().wheel;
     lineSetsBeforeDefaults = system_.wheel_lines_sets;
-    if (!ClickMain(d, 16)) failures.push_back("defaults");
+    if (!ClickDefaultsAndAnswer(d, true)) failures.push_back("defaults");
     if (!PumpUntil([&] { return mouse_.State().wheel == 0 && mouse_.State().fireTimeUnits == 50 / 8; })) {
       failures.push_back("defaults on the mouse");
     }
@@ -289,6 +289,158 @@ TEST_F(MainWindowPointerTest, FrameEntriesActOnRelease) {
   EXPECT_THAT(failures, ::testing::IsEmpty());
 }
 
+// Defaults asks first, in the window's language and the warning's style:
+// No keeps the profiles and the macros, Yes restores them. With
+// ZLV_PAGE_SCREENSHOTS set to a folder, the question is saved there.
+TEST_F(MainWindowPointerTest, DefaultsAsksFirstAndNoKeepsEverything) {
+  const char* shots = std::getenv("ZLV_PAGE_SCREENSHOTS");
+  for (int language : {1, 0}) {
+    SCOPED_TRACE(language);
+    SetLanguage(language);
+    WritePrivateProfileStringW(L"Init", L"CurConfig", L"1", ConfigPath().c_str());
+    WritePrivateProfileStringW(L"Config1", L"FIRE_TIME", L"123", ConfigPath().c_str());
+    PointerDialog dialog(ExeDir(), Composition());
+    bool askedNo = false, askedYes = false;
+    std::int32_t fireAfterNo = -1, fireAfterYes = -1;
+    std::wstring savedAfterNo, savedAfterYes;
+    int macrosBefore = -1, macrosAfterNo = -1;
+    Run(dialog, [&](PointerDialog& d) {
+      // One macro fewer than the factory set, so a restore would show.
+      ClickMain(d, 10);
+      ClickAdvanced(d, 3);
+      macrosBefore = d.core()->macros.user.count;
+      ClickMain(d, 9);
+      ui::SkinPicture shot;
+      askedNo = ClickDefaultsAndAnswer(d, false, &shot);
+      fireAfterNo = d.core()->settings.profile.FireTime;
+      savedAfterNo = ConfigValue(L"Config1", L"FIRE_TIME");
+      macrosAfterNo = d.core()->macros.user.count;
+      if (shots != nullptr && !shot.Empty()) {
+        const std::string file = std::string(shots) + (language == 1 ? "\\defaults-question-en.png" : "\\defaults-question-cn.png");
+        ui::SavePicture(shot.Pixels(), FromWide(std::wstring(file.begin(), file.end())), ui::PictureFormat::Png);
+      }
+      askedYes = ClickDefaultsAndAnswer(d, true);
+      fireAfterYes = d.core()->settings.profile.FireTime;
+      savedAfterYes = ConfigValue(L"Config1", L"FIRE_TIME");
+    });
+    EXPECT_TRUE(askedNo);
+    EXPECT_TRUE(askedYes);
+    EXPECT_EQ(fireAfterNo, 123);
+    EXPECT_EQ(savedAfterNo, L"123");
+    EXPECT_EQ(macrosAfterNo, macrosBefore);
+    EXPECT_EQ(fireAfterYes, 50);
+    EXPECT_EQ(savedAfterYes, L"50");
+  }
+}
+
+// Pixels of a rectangle of the window's picture that `is` picks.
+int PixelsWhere(const ui::SkinPicture& picture, const ui::PixelRect& r,
+                const std::function<bool(int red, int green, int blue)>& is) {
+  int count = 0;
+  for (int y = std::max(r.top, 0); y < std::min(r.bottom, picture.Height()); ++y) {
+    for (int x = std::max(r.left, 0); x < std::min(r.right, picture.Width()); ++x) {
+      const std::uint8_t* p = picture.MutableBits() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width()) + static_cast<std::size_t>(x)) * 4;
+      count += is(p[2], p[1], p[0]) ? 1 : 0;
+    }
+  }
+  return count;
+}
+// The disk, with writes that fail while `failing` is set.
+class FailingWrites final : public FileStore {
+ public:
+  FileRead Load(TextView path) override { return Disk().Load(path); }
+  bool Replace(TextView path, const std::string& bytes) override {
+    return !failing && Disk().Replace(path, bytes);
+  }
+  bool failing = false;
+};
+
+bool Amber(int r, int g, int b) { return r > 200 && g > 140 && g < 230 && b < 120; }
+bool Light(int r, int g, int b) { return r > 190 && g > 190 && b > 190; }
+bool LightRed(int r, int g, int b) { return r > 200 && g < 160 && b < 160 && g > 60; }
+
+// The status line and the unapplied marker, in both languages, by clicks: an
+// edit marks the profile and the line says it is not applied; switching the
+// profile says what was dropped; Apply clears the marker and says it was
+// applied; a Save that cannot write says so in red. With ZLV_PAGE_SCREENSHOTS
+// set to a folder, the window is saved there unapplied and after Apply.
+TEST_F(MainWindowPointerTest, TheStatusLineAndTheMarkerSayWhatHappened) {
+  const char* shots = std::getenv("ZLV_PAGE_SCREENSHOTS");
+  for (int language : {1, 0}) {
+    SCOPED_TRACE(language);
+    const bool english = language == 1;
+    const std::string suffix = english ? "-en" : "-cn";
+    SetLanguage(language);
+    WritePrivateProfileStringW(L"Init", L"CurConfig", L"1", ConfigPath().c_str());
+    WritePrivateProfileStringW(L"Config1", L"LED_STATUS", L"0", ConfigPath().c_str());
+    FailingWrites files;
+    AppComposition composition = Composition();
+    composition.files = &files;
+    PointerDialog dialog(ExeDir(), std::move(composition));
+    struct Look {
+      bool unapplied = false;
+      Text text;
+      bool failure = false;
+      int marker = 0, amberLine = 0, lightLine = 0, redLine = 0;
+    };
+    Look start, edited, dropped, applied, failed;
+    std::vector<std::string> failures;
+    Run(dialog, [&](PointerDialog& d) {
+      const ui::SkinLayout& skin = d.core()->skin;
+      const ui::PixelRect line = ui::StatusLineRect(skin);
+      const auto look = [&](Look& l, const char* shot) {
+        Hover(d, Centre(skin.MainEntries[1]));
+        UpdateWindow(d.hwnd());
+        PumpFor(100);
+        const ui::PaintState state = d.SnapshotPaintState();
+        l.unapplied = state.unapplied;
+        l.text = state.statusText;
+        l.failure = state.statusFailure;
+        const ui::PixelRect profile = ui::EntryRect(skin.MainEntries[static_cast<std::size_t>(3 + d.core()->settings.CurrentProfile)]);
+        const ui::SkinPicture picture = Capture(d.hwnd(), d.PageSize());
+        l.marker = PixelsWhere(picture, ui::PixelRect{profile.right - ui::kUnappliedMarkerWidth, profile.top, profile.right, profile.bottom}, Amber);
+        l.amberLine = PixelsWhere(picture, line, Amber);
+        l.lightLine = PixelsWhere(picture, line, Light);
+        l.redLine = PixelsWhere(picture, line, LightRed);
+        if (shots != nullptr && shot != nullptr) {
+          const std::string file = std::string(shots) + "\\" + shot + suffix + ".png";
+          ui::SavePicture(picture.Pixels(), FromWide(std::wstring(file.begin(), file.end())), ui::PictureFormat::Png);
+        }
+      };
+      look(start, nullptr);
+      if (!ClickMain(d, 37)) failures.push_back("LED off");
+      look(edited, "unapplied");
+      if (!ClickMain(d, 5)) failures.push_back("profile 2");
+      look(dropped, nullptr);
+      if (!ClickMain(d, 4)) failures.push_back("profile 1");
+      if (!ClickMain(d, 37)) failures.push_back("LED off again");
+      if (!ClickMain(d, 3)) failures.push_back("apply");
+      look(applied, "status");
+      // A change, so the save has something to write.
+      if (!ClickMain(d, 36)) failures.push_back("LED on");
+      files.failing = true;
+      if (!ClickMain(d, 0)) failures.push_back("save");
+      look(failed, "status-failed");
+      files.failing = false;
+    });
+    EXPECT_THAT(failures, ::testing::IsEmpty());
+    EXPECT_FALSE(start.unapplied);
+    EXPECT_EQ(start.marker, 0);
+    EXPECT_TRUE(edited.unapplied);
+    EXPECT_EQ(edited.text, ui::UnappliedNote(english));
+    EXPECT_GT(edited.marker, 3) << "the profile carries the marker";
+    EXPECT_GT(edited.amberLine, 20) << "the note is drawn";
+    EXPECT_EQ(dropped.text, ui::StatusMessageOf(ui::StatusEvent::kUnappliedDropped, english, {}, 1).text);
+    EXPECT_EQ(applied.text, ui::StatusMessageOf(ui::StatusEvent::kApplied, english).text);
+    EXPECT_FALSE(applied.unapplied);
+    EXPECT_EQ(applied.marker, 0);
+    EXPECT_GT(applied.lightLine, 20);
+    EXPECT_TRUE(failed.failure);
+    EXPECT_EQ(failed.text, ui::StatusMessageOf(ui::StatusEvent::kSaveFailed, english).text);
+    EXPECT_GT(failed.redLine, 20) << "a failure is drawn in red";
+  }
+}
+
 TEST_F(MainWindowPointerTest, ButtonFieldOpensItsMenuBelowItAndAnotherPressClosesIt) {
   PointerDialog dialog(ExeDir(), Composition());
   bool openedByClick = false, closedByPress = false;
@@ -383,28 +535,6 @@ TEST_F(MainWindowPointerTest, SubmenuChoiceShowsInTheFieldAndReachesTheMouseOnAp
 
 // The warning dialog on this thread once it shows: a dialog other than the
 // main window and the menus.
-HWND FindWarning(DWORD thread, HWND main) {
-  struct Search {
-    HWND main;
-    HWND found;
-  } search{main, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(out);
-        wchar_t cls[32] = {};
-        GetClassNameW(hwnd, cls, 32);
-        if (hwnd != s.main && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
-            win::WindowText(hwnd) != L"MainMenuDlg") {
-          s.found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 TEST_F(MainWindowPointerTest, TheOnlyPrimaryButtonAsksFirstAndCancelOpensNoMenu) {
   PointerDialog dialog(ExeDir(), Composition());
   bool sawWarning = false, menuOpened = true, warningGone = false, cancelledByPointer = false;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -153,6 +154,44 @@ inline int RowHeightOf(const Text& skinsDir, const char16_t* mask, int slots) {
   return picture.Height() / slots;
 }
 
+// A part of the screen as it is shown, windows of other threads included.
+inline ui::SkinPicture CaptureScreenRect(const RECT& r) {
+  ui::SkinPicture picture = ui::SkinPicture::Blank(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, picture.Bitmap());
+  BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  return picture;
+}
+
+// A dialog of the window's thread other than the main window and the
+// function menu: the warning, or the question in its style.
+inline HWND FindWarning(DWORD thread, HWND main) {
+  struct Search {
+    HWND main;
+    HWND found;
+  } search{main, nullptr};
+  EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM out) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(out);
+        wchar_t cls[32] = {};
+        GetClassNameW(hwnd, cls, 32);
+        if (hwnd != s.main && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
+            win::WindowText(hwnd) != L"MainMenuDlg") {
+          s.found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 using testing::QueuedFileDialogs;
 
 class MainWindowPointerTest : public ::testing::Test {
@@ -234,6 +273,50 @@ class MainWindowPointerTest : public ::testing::Test {
     const ui::SkinEntry& e = d.core()->skin.AdvancedEntries[static_cast<std::size_t>(entry)];
     if (e.width <= 0 || e.height <= 0) return false;
     return Click(d, Centre(e));
+  }
+
+  // Clicks Defaults and answers its question with real pointer input: its
+  // first button (yes) or its second. Returns whether the question showed
+  // and was answered by the click. With `shot`, the question as it showed.
+  static bool ClickDefaultsAndAnswer(PointerDialog& d, bool yes, ui::SkinPicture* shot = nullptr) {
+    const DWORD thread = GetCurrentThreadId();
+    const HWND main = d.hwnd();
+    const ui::WarningLayout layout = d.core()->warning;
+    std::atomic<bool> seen{false}, answered{false};
+    std::thread user([&] {
+      HWND question = nullptr;
+      for (int i = 0; i < 1000 && question == nullptr; ++i) {
+        Sleep(10);
+        question = FindWarning(thread, main);
+      }
+      if (question == nullptr) return;
+      seen = true;
+      Sleep(150);
+      RECT frame{};
+      GetWindowRect(question, &frame);
+      if (shot != nullptr) *shot = CaptureScreenRect(frame);
+      const ui::SkinEntry& button = layout[yes ? 0 : 1];
+      const POINT at{frame.left + button.x + button.width / 2, frame.top + button.y + button.height / 2};
+      MoveTo(at);
+      for (int i = 0; i < 300; ++i) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == at.x && now.y == at.y) break;
+        Sleep(10);
+      }
+      SendMouse(MOUSEEVENTF_LEFTDOWN);
+      SendMouse(MOUSEEVENTF_LEFTUP);
+      for (int i = 0; i < 500 && IsWindow(question) && IsWindowVisible(question); ++i) Sleep(10);
+      answered = !IsWindow(question) || !IsWindowVisible(question);
+      if (!answered) {
+        const LPARAM client = MAKELPARAM(button.x + button.width / 2, button.y + button.height / 2);
+        PostMessageW(question, WM_MOUSEMOVE, 0, client);
+        PostMessageW(question, WM_LBUTTONUP, 0, client);
+      }
+    });
+    const bool clicked = ClickMain(d, 16);
+    user.join();
+    return clicked && seen && answered;
   }
 
   testing::TempDir dir_;
