@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <utility>
 
 #include "base/file_store.h"
+#include "base/long_path.h"
 #include "base/text_win32.h"
 
 namespace zlv {
@@ -34,13 +36,47 @@ class Handle {
   HANDLE handle_;
 };
 
-// The folder part of a path ("" when it has none).
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return std::wstring();
-  // "C:\file" lives in "C:\", not in "C:".
-  if (slash == 2 && path.size() > 1 && path[1] == L':') return path.substr(0, 3);
-  return path.substr(0, slash == 0 ? 1 : slash);
+// The path in the form the file calls take at any length: made full, then
+// given the extended-length prefix. A path that cannot be made full is used
+// as it is.
+std::wstring LongPath(TextView path) {
+  const std::wstring wide = ToWide(path);
+  DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return wide;
+  std::wstring full(size, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (got == 0 || got >= size) return wide;
+  full.resize(got);
+  return ToWide(ExtendedLengthPath(FromWide(full)));
+}
+
+// Temporaries are swept and renamed under this lock: a sweep never meets a
+// temporary of this process between its closing and its rename.
+std::mutex& ReplaceLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Deletes what writes of `target` that were cut off (the program killed or
+// the machine stopping mid-write) left beside it. A temporary another write
+// is filling is open without delete sharing, so it stays.
+void RemoveLeftoverTemporaries(const std::wstring& target) {
+  const Text targetText = FromWide(target);
+  const Text folder = FolderOfPath(targetText);
+  const TextView name = FileNameOfPath(targetText);
+  if (folder.empty() || name.empty()) return;
+  Text base = folder;
+  if (base.back() != u'\\') base += u'\\';
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(ToWide(base + TemporaryPattern(name)).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const Text candidate = FromWide(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsTemporaryOf(name, candidate)) {
+      DeleteFileW(ToWide(base + candidate).c_str());
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
@@ -59,12 +95,12 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 // Creates a new temporary file next to `target`; its name goes to `temp`. A
-// name left behind by an earlier run is skipped, never overwritten.
+// name left behind by an earlier run is skipped, never overwritten. Nothing
+// is shared while it is open, so no sweep deletes it under the writer.
 HANDLE CreateTempBeside(const std::wstring& target, std::wstring& temp) {
-  static std::atomic<unsigned> counter{0};
+  static std::atomic<std::uint32_t> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-           std::to_wstring(counter.fetch_add(1));
+    temp = ToWide(TemporaryPathFor(FromWide(target), GetCurrentProcessId(), counter.fetch_add(1)));
     HANDLE created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created != INVALID_HANDLE_VALUE) return created;
@@ -77,7 +113,7 @@ HANDLE CreateTempBeside(const std::wstring& target, std::wstring& temp) {
 }  // namespace
 
 FileRead DiskFileStore::Load(TextView path) {
-  const std::wstring wide = ToWide(path);
+  const std::wstring wide = LongPath(path);
   Handle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
@@ -113,7 +149,9 @@ FileRead DiskFileStore::Load(TextView path) {
 }
 
 bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
-  const std::wstring target = ToWide(path);
+  // In the extended-length form, so a target near MAX_PATH and its longer
+  // temporary name are both within reach.
+  const std::wstring target = LongPath(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
@@ -121,7 +159,7 @@ bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) return false;  // folder missing, no access, ...
   }
-  const std::wstring folder = FolderOf(target);
+  const std::wstring folder = ToWide(FolderOfPath(FromWide(target)));
   if (!folder.empty()) {
     const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
     if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
@@ -130,11 +168,16 @@ bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
     }
   }
 
+  {
+    std::lock_guard lock(ReplaceLock());
+    RemoveLeftoverTemporaries(target);
+  }
   std::wstring temp;
   Handle file(CreateTempBeside(target, temp));
   if (!file.valid()) return false;
 
   const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  std::lock_guard lock(ReplaceLock());
   const bool closed = file.Close();
   if (!written || !closed ||
       !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
