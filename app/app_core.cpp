@@ -112,6 +112,7 @@ bool AppCore::Initialise(MainWindowHost& host) {
   player_ = std::make_unique<MacroPlayer>(links, playerOptions);
   player_->Start();
   threads_running_ = true;
+  Mark(StartupStep::kThreads);
 
   host.AddAboutMenuItem();
   host.SetBigIcon();
@@ -121,14 +122,17 @@ bool AppCore::Initialise(MainWindowHost& host) {
   settings.ChooseStartupProfile();
   host.SetTitle(MainWindowTitle(settings.UiLanguage));
   SkinsDir = ExeDir + u"\\skins";
+  Mark(StartupStep::kSettings);
 
   ui::SkinReader skinReader(ini, platform.messages, [this] { ShutDownDriver(); });
   const ui::SkinLayoutPaths paths = ui::LayoutPaths(SkinsDir, settings.UiLanguage);
   if (!skinReader.LoadPageLayouts(paths, skin, functionLabels)) return false;
   host.AllocateAdvancedControls();
   if (!skinReader.LoadWarningLayout(paths.warning, warning)) return false;
+  Mark(StartupStep::kSkinLayouts);
 
   host.ApplyWindowShape(SkinsDir + u"\\main_mask.jpg");
+  Mark(StartupStep::kWindowShape);
 
   const MacroFileLocations locations{ExeDir, SkinsDir};
   MacroFilePath = UserMacroFilePath(locations, settings.UiLanguage);
@@ -137,10 +141,13 @@ bool AppCore::Initialise(MainWindowHost& host) {
   LoadMacroFile(ini, platform.messages, MacroFilePath, macros, macroState, settings.UiLanguage);
   LoadConstMacroFile(ini, platform.messages, ConstMacroFilePath(locations), macros);
   functionMenuOpen = false;
+  Mark(StartupStep::kMacroFiles);
 
   host.LoadMenus(settings.UiLanguage);
+  Mark(StartupStep::kMenus);
 
   device.DevicePresent = ScanDevice(device, platform.hid, host.NotificationTarget());
+  Mark(StartupStep::kScan);
   if (start.tray && !MouseUsable()) {
     // Started at logon, perhaps before the mouse is there: wait for it in the
     // tray. Its path is not known yet, so every HID arrival is heard.
@@ -159,7 +166,9 @@ bool AppCore::Initialise(MainWindowHost& host) {
 
   platform.clock.SleepFor(kSettleBeforeFirstPush);
   PushAllSettings(settings, protocol, platform.system, [this] { RequestRepaint(); });
+  Mark(StartupStep::kPush);
   host.AddTrayIcon();
+  Mark(StartupStep::kTrayIcon);
   return true;
 }
 

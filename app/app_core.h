@@ -61,6 +61,23 @@ class MainWindowHost {
   virtual void UserMacrosReplaced() = 0;
 };
 
+// The marks of the start-up, in their order; each is passed when its step is
+// done (the start-up benchmark times them).
+enum class StartupStep : std::uint8_t {
+  kDialogCreated,  // the process set up and the window made: its initialisation begins
+  kWindowObjects,  // the window's own objects (hook, recorder, editor, menus, preview)
+  kThreads,        // the reader and player threads
+  kSettings,       // the system menu item, the icon, the language, the profile, the title
+  kSkinLayouts,    // the page and warning layouts, the button labels
+  kWindowShape,    // the mask picture and the window's shape
+  kMacroFiles,     // the user and constant macro files
+  kMenus,          // the context and tray menus
+  kScan,           // the scan for the mouse
+  kPush,           // the settle and the settings push
+  kTrayIcon,       // the tray icon
+};
+inline constexpr int kStartupStepCount = 11;
+
 // The platform services the program uses.
 struct PlatformServices {
   FileStore& files;
@@ -75,6 +92,8 @@ struct PlatformServices {
   // Runs first on each worker thread (the input reader, the macro player):
   // the Windows program raises the thread to the highest priority there.
   std::function<void()> workerThreadStart = {};
+  // Told of each start-up step as it is done; empty in the program.
+  std::function<void(StartupStep)> startupStep = {};
 };
 
 // "Please plug-in【泽凡】USB Mouse" or "请插入【泽凡】USB鼠标".
@@ -139,6 +158,9 @@ class AppCore {
 
  private:
   void RequestRepaint();
+  void Mark(StartupStep step) const {
+    if (platform.startupStep) platform.startupStep(step);
+  }
   void StartReader();
   // A tray start: scans for the mouse and, with both of its collections
   // open, pushes the settings. Otherwise what the scan opened is closed again.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/app_core.h"
 #include "app/tray_start.h"
 #include "device/device_link.h"
 #include "device/hid_system.h"
@@ -37,6 +38,8 @@ struct AppComposition {
   // its companion window here), and before the process ends.
   std::function<void(HWND mainWindow)> onMainWindowReady;
   std::function<void()> onExit;
+  // Told of each start-up step as it is done (the start-up benchmark).
+  std::function<void(StartupStep)> startupStep;
   // Services that tests replace; left null, the program's own: the message
   // boxes owned by the main window, SystemParametersInfoW, the disk, programs
   // started from the system folder.

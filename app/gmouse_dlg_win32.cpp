@@ -61,7 +61,8 @@ struct CZLV_GMouseDlg::Platform {
                      : [](const DeviceLink& link) -> std::unique_ptr<HidTransport> {
                          return std::make_unique<Win32HidTransport>(link);
                        },
-                 [] { RaiseCurrentThreadToHighestPriority(); }},
+                 [] { RaiseCurrentThreadToHighestPriority(); },
+                 dialog.composition_.startupStep},
         ownStartup(ModulePath()),
         startup(dialog.composition_.startupTask != nullptr ? *dialog.composition_.startupTask
                                                             : ownStartup) {}
@@ -109,6 +110,7 @@ std::int32_t CZLV_GMouseDlg::UiLanguage() const {
 }
 
 bool CZLV_GMouseDlg::OnInitDialog() {
+  if (composition_.startupStep) composition_.startupStep(StartupStep::kDialogCreated);
   platform_ = std::make_unique<Platform>(*this);
   core_ = std::make_unique<AppCore>(platform_->services, exe_dir_, start_);
   tray_shell_.Attach(hwnd(), icon_);
@@ -142,6 +144,7 @@ bool CZLV_GMouseDlg::OnInitDialog() {
   menus.choiceMade = [this] { Invalidate(); };
   function_menus_ = std::make_unique<FunctionMenus>(std::move(menus));
   black_brush_ = CreateSolidBrush(RGB(0, 0, 0));
+  if (composition_.startupStep) composition_.startupStep(StartupStep::kWindowObjects);
   const bool running = core_->Initialise(*this);
   baseline_ = core_->settings.profile;
   if (running && composition_.onMainWindowReady) composition_.onMainWindowReady(hwnd());
