@@ -191,6 +191,21 @@ double Median(std::vector<double> v) {
 }
 
 int RunParent(int runs) {
+  // The program sets the pointer speed and wheel lines of the prefix it runs
+  // in; they are put back afterwards (Wine takes the speed from uiParam).
+  int speed = 10;
+  UINT lines = 3;
+  SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &speed, 0);
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  struct Restore {
+    int speed;
+    UINT lines;
+    ~Restore() {
+      SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed),
+                            reinterpret_cast<void*>(static_cast<INT_PTR>(speed)), SPIF_UPDATEINIFILE);
+      SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, SPIF_UPDATEINIFILE);
+    }
+  } restore{speed, lines};
   const fs::path self = ModulePath();
   const fs::path bin = self.parent_path();
   wchar_t temp[MAX_PATH] = {};

@@ -90,9 +90,10 @@ struct Outcome {
   int strangers = 0;     // kills after which some other file lay beside it
   int startFailures = 0;
   int afterNextWrite = -1;
+  int stuck = 0;         // of those, the ones that could not be removed even then
   bool Passed(int rounds) const {
     return kills == rounds && whole == rounds && maxTemporaries <= 1 && strangers == 0 && startFailures == 0 &&
-           afterNextWrite == 0;
+           stuck == 0;
   }
 };
 
@@ -160,8 +161,13 @@ Outcome Run(SaveKind kind, const std::wstring& exeFolder, int rounds, int maxDel
     while (std::chrono::steady_clock::now() < sleepUntil) Sleep(1);
     while (std::chrono::steady_clock::now() < until) {
     }
-    TerminateProcess(process.hProcess, 9);
-    WaitForSingleObject(process.hProcess, 10000);
+    const BOOL terminated = TerminateProcess(process.hProcess, 9);
+    const DWORD ended = WaitForSingleObject(process.hProcess, 10000);
+    if (!terminated || ended != WAIT_OBJECT_0) {
+      std::printf("round %d: the kill did not end the save loop (terminate %d, wait %lu)\n", round, terminated,
+                  static_cast<unsigned long>(ended));
+      ++outcome.startFailures;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(ready);
@@ -191,6 +197,20 @@ Outcome Run(SaveKind kind, const std::wstring& exeFolder, int rounds, int maxDel
     outcome.afterNextWrite = FilesBeside(folder, targetName).temporaries;
     if (outcome.afterNextWrite == 0) break;
   }
+  if (outcome.afterNextWrite != 0) {
+    // Say which temporary stayed and why it could not be removed.
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\" + targetName + L".zlvtmp*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const BOOL deleted = DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        if (!deleted) ++outcome.stuck;
+        std::printf("left: %ls (removing it now: %s, error %lu)\n", found.cFileName, deleted ? "done" : "failed",
+                    static_cast<unsigned long>(deleted ? 0 : GetLastError()));
+      } while (FindNextFileW(search, &found));
+      FindClose(search);
+    }
+  }
   RemoveFolder(folder);
   return outcome;
 }
@@ -214,9 +234,10 @@ int main(int argc, char** argv) {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     std::printf(
         "%s: %d kills, %d files whole (as before %d, first state %d, second state %d), %d cut off mid-write, "
-        "at most %d temporary beside it, %d after the next write, %d other files, %d failed starts (%lld s)\n",
+        "at most %d temporary beside it, %d after the next write (%d not removable), %d other files, "
+        "%d failed starts (%lld s)\n",
         kind == SaveKind::kConfig ? "config.ini" : "Macro_EN.dat", o.kills, o.whole, o.heldBefore, o.heldFirst,
-        o.heldSecond, o.cutMidWrite, o.maxTemporaries, o.afterNextWrite, o.strangers, o.startFailures, seconds);
+        o.heldSecond, o.cutMidWrite, o.maxTemporaries, o.afterNextWrite, o.stuck, o.strangers, o.startFailures, seconds);
     passed = passed && o.Passed(rounds);
     total += o.kills;
     whole += o.whole;
