@@ -62,7 +62,7 @@ std::mutex& ReplaceLock() {
 // is filling is open without delete sharing, so it stays.
 void RemoveLeftoverTemporaries(const std::wstring& target) {
   const Text targetText = FromWide(target);
-  const Text folder = FolderOfPath(targetText);
+  const Text folder = FolderOfFile(targetText);
   const TextView name = FileNameOfPath(targetText);
   if (folder.empty() || name.empty()) return;
   Text base = folder;
@@ -159,7 +159,7 @@ bool DiskFileStore::Replace(TextView path, const std::string& bytes) {
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) return false;  // folder missing, no access, ...
   }
-  const std::wstring folder = ToWide(FolderOfPath(FromWide(target)));
+  const std::wstring folder = ToWide(FolderOfFile(FromWide(target)));
   if (!folder.empty()) {
     const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
     if (folderAttributes == INVALID_FILE_ATTRIBUTES ||

@@ -33,7 +33,7 @@ Text ExtendedLengthPath(TextView fullPath) {
   return Text(fullPath);
 }
 
-Text FolderOfPath(TextView path) {
+Text FolderOfFile(TextView path) {
   const std::size_t slash = path.find_last_of(u"\\/");
   if (slash == TextView::npos) return Text();
   // A drive's root keeps its backslash: "C:\" or "\\?\C:\".

@@ -17,7 +17,7 @@ Text ExtendedLengthPath(TextView fullPath);
 
 // The folder of a file's path, without a trailing backslash except at a
 // drive's root ("C:\", "\\?\C:\"). Empty when the path has no folder part.
-Text FolderOfPath(TextView path);
+Text FolderOfFile(TextView path);
 // The file name: what follows the last backslash or slash.
 TextView FileNameOfPath(TextView path);
 

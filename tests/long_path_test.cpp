@@ -43,7 +43,7 @@ TEST(LongPath, FolderAndNameOfAPath) {
       {u"/tmp/zlv/config.ini", u"/tmp/zlv", u"config.ini"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FolderOfPath(c.path), c.folder) << ToUtf8(c.path);
+    EXPECT_EQ(FolderOfFile(c.path), c.folder) << ToUtf8(c.path);
     EXPECT_EQ(FileNameOfPath(c.path), c.name) << ToUtf8(c.path);
   }
 }
