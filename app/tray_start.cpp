@@ -1,5 +1,6 @@
 #include "app/tray_start.h"
 
+#include "app/startup_task.h"
 #include "app/window_title.h"
 
 namespace zlv {
@@ -7,7 +8,7 @@ namespace zlv {
 StartOptions ParseStartArguments(std::span<const Text> arguments) {
   StartOptions start;
   for (const Text& argument : arguments) {
-    if (EqualsIgnoreCase(argument, u"--tray")) start.tray = true;
+    if (EqualsIgnoreCase(argument, kTrayStartArgument)) start.tray = true;
   }
   return start;
 }
