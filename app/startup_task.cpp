@@ -24,11 +24,11 @@ Text FolderOfPath(TextView path) {
   return Text(path.substr(0, last));
 }
 
-Text StartupTaskXml(const StartupTaskSpec& spec) {
-  const Text user = XmlEscaped(spec.userId);
+Text StartupTaskXml(const StartupTaskDefinition& task) {
+  const Text user = XmlEscaped(task.userId);
   // The command is quoted: the program normally lies below "Program Files".
-  const Text command = XmlEscaped(u"\"" + spec.program + u"\"");
-  const Text folder = XmlEscaped(FolderOfPath(spec.program));
+  const Text command = XmlEscaped(u"\"" + task.program + u"\"");
+  const Text folder = XmlEscaped(FolderOfPath(task.program));
   Text xml;
   xml += u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n";
   xml += u"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n";

@@ -17,13 +17,13 @@ inline constexpr char16_t kStartupTaskName[] = u"ZLV_GMouse";
 // The argument the task starts the program with.
 inline constexpr char16_t kTrayStartArgument[] = u"--tray";
 
-struct StartupTaskSpec {
+struct StartupTaskDefinition {
   Text userId;   // the account whose logon starts it, "DOMAIN\user"
   Text program;  // the full path of the executable
 };
 
 // The task's definition in the Task Scheduler's XML (schema version 1.2).
-Text StartupTaskXml(const StartupTaskSpec& spec);
+Text StartupTaskXml(const StartupTaskDefinition& task);
 
 // The text with &, < and > written as XML entities, for an element's text.
 Text XmlEscaped(TextView text);

@@ -119,7 +119,7 @@ Text ModulePath() {
 TaskSchedulerStartupTask::TaskSchedulerStartupTask(Text program) : program_(std::move(program)) {}
 
 Text TaskSchedulerStartupTask::Definition() const {
-  return StartupTaskXml(StartupTaskSpec{CurrentUserId(), program_});
+  return StartupTaskXml(StartupTaskDefinition{CurrentUserId(), program_});
 }
 
 bool TaskSchedulerStartupTask::Exists() {

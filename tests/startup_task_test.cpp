@@ -38,7 +38,7 @@ std::optional<std::string> ElementText(const std::string& xml, const std::string
   return xml.substr(from, to - from);
 }
 
-std::string Xml(const StartupTaskSpec& spec) { return ToUtf8(StartupTaskXml(spec)); }
+std::string Xml(const StartupTaskDefinition& task) { return ToUtf8(StartupTaskXml(task)); }
 
 TEST(StartupTaskXmlTest, LogonOfTheUserWithHighestRightsAndNoLimits) {
   const std::string xml =

@@ -11,9 +11,9 @@ int StartupCommand(const std::vector<std::string>& args, std::ostream& out, Star
   const std::string& verb = args[1];
   if (verb == "xml") {
     const Options options(args, 2, {"--program", "--user"});
-    const StartupTaskSpec spec{FromUtf8(options.Require("--user")),
+    const StartupTaskDefinition task{FromUtf8(options.Require("--user")),
                                FromUtf8(options.Require("--program"))};
-    out << ToUtf8(StartupTaskXml(spec));
+    out << ToUtf8(StartupTaskXml(task));
     return kExitOk;
   }
   if (verb != "status" && verb != "enable" && verb != "disable") {
