@@ -109,20 +109,30 @@ class LoggingSystem final : public SystemSettings {
   std::vector<std::string>& log_;
 };
 
-TEST(SettingsPush, FilesReportsAndWindowsSettingsInTheirOrder) {
+// A push's files and reports, logged in one sequence: the files commit, the
+// mouse takes each report (its first two bytes); profile 2 of kConfig holds
+// the built-in defaults.
+struct LoggedPush {
+  LoggedPush() {
+    mouse.SetReportObserver([this](const LoggedReport& r) { log.push_back(HexBytes(r.bytes, 2)); });
+    settings.ConfigPath = kConfig;
+    settings.CurrentProfile = 2;
+    ApplyBuiltInDefaults(settings.profile);
+  }
   std::vector<std::string> log;
-  LoggingFiles files(log);
-  IniStore ini(files);
-  SettingsModel settings(ini);
+  LoggingFiles files{log};
+  IniStore ini{files};
+  SettingsModel settings{ini};
   ManualClock clock;
-  VirtualMouse mouse(clock);
-  mouse.SetReportObserver([&](const LoggedReport& r) { log.push_back(HexBytes(r.bytes, 2)); });
-  VirtualMouseLink link(mouse);
-  MouseProtocol protocol(link, clock);
+  VirtualMouse mouse{clock};
+  VirtualMouseLink link{mouse};
+  MouseProtocol protocol{link, clock};
+};
+
+TEST(SettingsPush, FilesReportsAndWindowsSettingsInTheirOrder) {
+  LoggedPush rig;
+  auto& [log, files, ini, settings, clock, mouse, link, protocol] = rig;
   LoggingSystem system(log);
-  settings.ConfigPath = kConfig;
-  settings.CurrentProfile = 2;
-  ApplyBuiltInDefaults(settings.profile);
 
   PushAllSettings(settings, protocol, system, [&] { log.push_back("repaint"); });
   const std::vector<std::string> expected = {
@@ -143,15 +153,8 @@ TEST(SettingsPush, FilesReportsAndWindowsSettingsInTheirOrder) {
 // reports would land between the first push's own, each carrying bytes the
 // other left in the buffer).
 TEST(SettingsPush, APushAskedForDuringAPushFollowsItWhole) {
-  std::vector<std::string> log;
-  LoggingFiles files(log);
-  IniStore ini(files);
-  SettingsModel settings(ini);
-  ManualClock clock;
-  VirtualMouse mouse(clock);
-  mouse.SetReportObserver([&](const LoggedReport& r) { log.push_back(HexBytes(r.bytes, 2)); });
-  VirtualMouseLink link(mouse);
-  MouseProtocol protocol(link, clock);
+  LoggedPush rig;
+  auto& [log, files, ini, settings, clock, mouse, link, protocol] = rig;
   class BroadcastingSystem final : public SystemSettings {
    public:
     explicit BroadcastingSystem(std::function<void()> broadcast) : broadcast_(std::move(broadcast)) {}
@@ -167,9 +170,6 @@ TEST(SettingsPush, APushAskedForDuringAPushFollowsItWhole) {
     int nested_ = 0;
   };
   BroadcastingSystem system([&] { PushAllSettings(settings, protocol, system, nullptr); });
-  settings.ConfigPath = kConfig;
-  settings.CurrentProfile = 2;
-  ApplyBuiltInDefaults(settings.profile);
 
   PushAllSettings(settings, protocol, system, nullptr);
   // The second push writes only what changed since the first: its reports
